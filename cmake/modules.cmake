@@ -1,0 +1,2 @@
+# The folders of the core after the platform layer, in building order. Each line names the
+# module, its folder and the modules it uses.

@@ -1,0 +1,1 @@
+# Test programs of the folders after the platform layer: vermaline_test(<folder> <libraries>).
