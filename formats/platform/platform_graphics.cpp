@@ -1,0 +1,13 @@
+#include "formats/platform/bitmap.h"
+#include "formats/platform/picture.h"
+
+namespace vermaline {
+
+void RegisterPlatformGraphics() {
+    const auto bitmap = [] { return std::unique_ptr<TGraphic>(std::make_unique<TBitmap>()); };
+    TPicture::RegisterFileFormat("bmp", "Bitmaps", "TBitmap", bitmap);
+    TPicture::RegisterFileFormat("dib", "Bitmaps", "TBitmap", bitmap);
+    TPicture::RegisterFileFormat("rle", "Bitmaps", "TBitmap", bitmap);
+}
+
+} // namespace vermaline
