@@ -1,2 +1,3 @@
 # The folders of the core after the platform layer, in building order. Each line names the
 # module, its folder and the modules it uses.
+vermaline_module(tiffwriter tiffwriter vermaline_platform)

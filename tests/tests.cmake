@@ -1,1 +1,2 @@
 # Test programs of the folders after the platform layer: vermaline_test(<folder> <libraries>).
+vermaline_test(tiffwriter vermaline_tiffwriter)

@@ -1,0 +1,342 @@
+#include "tiffwriter/tiff_writer.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <new>
+#include <string_view>
+#include <vector>
+
+#include "formats/platform/bitmap.h"
+#include "formats/platform/exceptions.h"
+#include "formats/platform/stream.h"
+
+namespace vermaline {
+
+namespace {
+
+// TIFF field types.
+constexpr uint16_t kAscii = 2;
+constexpr uint16_t kShort = 3;
+constexpr uint16_t kLong = 4;
+constexpr uint16_t kRational = 5;
+
+// "II", 42, and the offset of the first directory (8 until the real one is known).
+constexpr std::array<uint8_t, 8> TifHeader = {0x49, 0x49, 42, 0, 8, 0, 0, 0};
+constexpr uint16_t NoOfDirs = 15;
+constexpr std::array<uint8_t, 4> NullString = {0, 0, 0, 0};
+// 87.7 pixels per inch, numerator then denominator.
+constexpr std::array<uint32_t, 2> X_Res_Value = {877, 10};
+constexpr std::array<uint32_t, 2> Y_Res_Value = {877, 10};
+// Stored without a terminating zero; its directory entry counts exactly these 10 characters.
+constexpr std::string_view Software = "Tavel Labs";
+constexpr std::array<uint16_t, 3> BitsPerSample = {8, 8, 8};
+
+// Rows are converted into a buffer of about this size and written from there: it stays in the
+// cache, and a stream receives few large writes.
+constexpr size_t kChunkBytes = size_t(256) << 10;
+
+struct TifEntry {
+    uint16_t Tag;
+    uint16_t Type;
+    uint32_t Count;
+    uint32_t Value;  // the value itself (SHORT values in the low 16 bits) or an offset
+};
+using TifDirectory = std::array<TifEntry, NoOfDirs>;
+
+// ImageWidth and ImageLength are SHORT where they fit and LONG beyond, which TIFF allows for
+// both; a SHORT would keep only the low 16 bits of a wider image.
+TifEntry Dimension(uint16_t tag, uint32_t value) {
+    return {tag, value > 0xFFFF ? kLong : kShort, 1, value};
+}
+
+class ByteWriter {
+public:
+    size_t Size() const { return bytes_.size(); }
+    const std::vector<uint8_t>& Bytes() const { return bytes_; }
+    void Put16(uint16_t v) { bytes_.insert(bytes_.end(), {uint8_t(v), uint8_t(v >> 8)}); }
+    void Put32(uint32_t v) { bytes_.insert(bytes_.end(), {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)}); }
+    void Put(const void* data, size_t size) {
+        const auto* p = static_cast<const uint8_t*>(data);
+        bytes_.insert(bytes_.end(), p, p + size);
+    }
+    void PutDirectory(const TifDirectory& directory) {
+        Put16(NoOfDirs);
+        for (const TifEntry& e : directory) {
+            Put16(e.Tag);
+            Put16(e.Type);
+            Put32(e.Count);
+            Put32(e.Value);
+        }
+        Put(NullString.data(), NullString.size());
+    }
+
+private:
+    std::vector<uint8_t> bytes_;
+};
+
+// The device-independent copy the file is made from. 15- and 16-bit bitmaps are taken at 24
+// bits: TIFF readers expect whole bytes per sample, and the widening is lossless.
+TDIBCopy SourceCopy(const TBitmap& bitmap) {
+    const int bits = bitmap.BitsPerPixel() == 16 ? 24 : 0;
+    try {
+        return bitmap.GetDIB(bits, true);
+    } catch (const std::bad_alloc&) {
+        throw EOutOfMemory(messages::kOutOfMemory);
+    }
+}
+
+// Writes the image rows from the top of the image to the bottom, each made of rowBytes bytes
+// by convert(source row, output row).
+template <typename Convert>
+void WriteStrip(TStream& stream, TDIBCopy& dib, size_t rowBytes, Convert convert) {
+    const int height = dib.Height;
+    const size_t rowsPerChunk = std::max<size_t>(1, kChunkBytes / rowBytes);
+    std::vector<uint8_t> chunk(std::min<size_t>(rowsPerChunk, static_cast<size_t>(height)) * rowBytes);
+    for (int y = 0; y < height;) {
+        const int rows = static_cast<int>(std::min<size_t>(rowsPerChunk, static_cast<size_t>(height - y)));
+        uint8_t* out = chunk.data();
+        for (int i = 0; i < rows; ++i, ++y, out += rowBytes) convert(dib.Row(dib.BottomUp ? height - 1 - y : y), out);
+        stream.WriteBuffer(chunk.data(), static_cast<int64_t>(out - chunk.data()));
+    }
+}
+
+// Blue, green, red pixels of `step` bytes become red, green, blue triples.
+template <size_t step>
+void BgrToRgb(const uint8_t* in, uint8_t* out, size_t pixels) {
+    for (size_t x = 0; x < pixels; ++x, in += step, out += 3) {
+        const uint8_t b = in[0], g = in[1], r = in[2];
+        out[0] = r;
+        out[1] = g;
+        out[2] = b;
+    }
+}
+
+// The directory offset goes into the header last, once the directory has been written.
+void PatchDirectoryOffset(TStream& stream, int64_t start, uint32_t directory) {
+    stream.SetPosition(start + 4);
+    stream.WriteDWordLE(directory);
+}
+
+// Palette image (1, 4 or 8 bits): colour map, resolutions and software name, then the strip,
+// then the directory.
+void WritePaletteLayout(TStream& stream, TDIBCopy& dib, int64_t start) {
+    const uint32_t width = static_cast<uint32_t>(dib.Width);
+    const uint32_t height = static_cast<uint32_t>(dib.Height);
+    const int bits = dib.BitsPerPixel;
+    const uint32_t colors = uint32_t(1) << bits;
+    const size_t rowBytes = (static_cast<size_t>(width) * bits + 7) / 8;
+    const uint32_t stripBytes = static_cast<uint32_t>(rowBytes * height);
+
+    // TIFF colour maps hold 16-bit intensities: the 8-bit value in the high byte.
+    ByteWriter head;
+    head.Put(TifHeader.data(), TifHeader.size());
+    const uint32_t colorMapAt = static_cast<uint32_t>(head.Size());
+    for (const TRGBQuad& q : dib.ColorTable) head.Put16(uint16_t(q.rgbRed << 8));
+    for (const TRGBQuad& q : dib.ColorTable) head.Put16(uint16_t(q.rgbGreen << 8));
+    for (const TRGBQuad& q : dib.ColorTable) head.Put16(uint16_t(q.rgbBlue << 8));
+    const uint32_t xResAt = static_cast<uint32_t>(head.Size());
+    head.Put32(X_Res_Value[0]);
+    head.Put32(X_Res_Value[1]);
+    const uint32_t yResAt = static_cast<uint32_t>(head.Size());
+    head.Put32(Y_Res_Value[0]);
+    head.Put32(Y_Res_Value[1]);
+    const uint32_t softwareAt = static_cast<uint32_t>(head.Size());
+    head.Put(Software.data(), Software.size());
+    const uint32_t stripAt = static_cast<uint32_t>(head.Size());
+    stream.WriteBuffer(head.Bytes().data(), static_cast<int64_t>(head.Size()));
+
+    WriteStrip(stream, dib, rowBytes, [rowBytes](const uint8_t* in, uint8_t* out) { std::memcpy(out, in, rowBytes); });
+
+    const TifDirectory DirectoryCOL = {{
+        {254, kLong, 1, 0},                 // NewSubfileType
+        Dimension(256, width),              // ImageWidth
+        Dimension(257, height),             // ImageLength
+        {258, kShort, 1, uint32_t(bits)},   // BitsPerSample
+        {259, kShort, 1, 1},                // Compression: none
+        {262, kShort, 1, 3},                // PhotometricInterpretation: palette
+        {273, kLong, 1, stripAt},           // StripOffsets
+        {277, kShort, 1, 1},                // SamplesPerPixel
+        {278, kLong, 1, height},            // RowsPerStrip
+        {279, kLong, 1, stripBytes},        // StripByteCounts
+        {282, kRational, 1, xResAt},        // XResolution
+        {283, kRational, 1, yResAt},        // YResolution
+        {296, kShort, 1, 2},                // ResolutionUnit: inch
+        {305, kAscii, uint32_t(Software.size()), softwareAt},  // Software
+        {320, kShort, 3 * colors, colorMapAt},                 // ColorMap
+    }};
+    const uint32_t directoryAt = stripAt + stripBytes;
+    ByteWriter tail;
+    tail.PutDirectory(DirectoryCOL);
+    stream.WriteBuffer(tail.Bytes().data(), static_cast<int64_t>(tail.Size()));
+    PatchDirectoryOffset(stream, start, directoryAt);
+}
+
+// RGB image (24 or 32 bits): resolutions, bits per sample and software name, then the strip of
+// red, green, blue triples, then the directory.
+void WriteRgbLayout(TStream& stream, TDIBCopy& dib, int64_t start) {
+    const uint32_t width = static_cast<uint32_t>(dib.Width);
+    const uint32_t height = static_cast<uint32_t>(dib.Height);
+    const size_t rowBytes = size_t(3) * width;
+    const uint32_t stripBytes = static_cast<uint32_t>(rowBytes * height);
+
+    ByteWriter head;
+    head.Put(TifHeader.data(), TifHeader.size());
+    const uint32_t xResAt = static_cast<uint32_t>(head.Size());
+    head.Put32(X_Res_Value[0]);
+    head.Put32(X_Res_Value[1]);
+    const uint32_t yResAt = static_cast<uint32_t>(head.Size());
+    head.Put32(Y_Res_Value[0]);
+    head.Put32(Y_Res_Value[1]);
+    const uint32_t bitsAt = static_cast<uint32_t>(head.Size());
+    for (uint16_t b : BitsPerSample) head.Put16(b);
+    const uint32_t softwareAt = static_cast<uint32_t>(head.Size());
+    head.Put(Software.data(), Software.size());
+    const uint32_t stripAt = static_cast<uint32_t>(head.Size());
+    stream.WriteBuffer(head.Bytes().data(), static_cast<int64_t>(head.Size()));
+
+    if (dib.BitsPerPixel == 32)
+        WriteStrip(stream, dib, rowBytes, [width](const uint8_t* in, uint8_t* out) { BgrToRgb<4>(in, out, width); });
+    else
+        WriteStrip(stream, dib, rowBytes, [width](const uint8_t* in, uint8_t* out) { BgrToRgb<3>(in, out, width); });
+
+    const TifDirectory DirectoryRGB = {{
+        {254, kLong, 1, 0},                 // NewSubfileType
+        Dimension(256, width),              // ImageWidth
+        Dimension(257, height),             // ImageLength
+        {258, kShort, 3, bitsAt},           // BitsPerSample
+        {259, kShort, 1, 1},                // Compression: none
+        {262, kShort, 1, 2},                // PhotometricInterpretation: RGB
+        {273, kLong, 1, stripAt},           // StripOffsets
+        {277, kShort, 1, 3},                // SamplesPerPixel
+        {278, kLong, 1, height},            // RowsPerStrip
+        {279, kLong, 1, stripBytes},        // StripByteCounts
+        {282, kRational, 1, xResAt},        // XResolution
+        {283, kRational, 1, yResAt},        // YResolution
+        {284, kShort, 1, 1},                // PlanarConfiguration: chunky
+        {296, kShort, 1, 2},                // ResolutionUnit: inch
+        {305, kAscii, uint32_t(Software.size()), softwareAt},  // Software
+    }};
+    // Left at an odd offset when the strip's length is odd, as this writer has always done;
+    // TIFF readers accept a directory at any offset.
+    const uint32_t directoryAt = stripAt + stripBytes;
+    ByteWriter tail;
+    tail.PutDirectory(DirectoryRGB);
+    stream.WriteBuffer(tail.Bytes().data(), static_cast<int64_t>(tail.Size()));
+    PatchDirectoryOffset(stream, start, directoryAt);
+}
+
+namespace fs = std::filesystem;
+
+// A name no other writer uses at the same moment: the process, a per-process counter and the
+// clock; O_EXCL settles any remaining clash.
+std::string TemporaryName(const fs::path& target, unsigned attempt) {
+    static std::atomic<unsigned> counter{0};
+    const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+    char suffix[64];
+    std::snprintf(suffix, sizeof suffix, ".%x.%x.%llx.%x.tmp", static_cast<unsigned>(getpid()), counter.fetch_add(1),
+                  static_cast<unsigned long long>(ticks), attempt);
+    // A leading dot keeps the half-written file out of ordinary folder listings.
+    return (target.parent_path() / ("." + target.filename().string() + suffix)).string();
+}
+
+[[noreturn]] void RaiseCannotCreate(const std::string& fileName) {
+    throw EFCreateError(Format(messages::kFileCreate, fileName.c_str()));
+}
+
+// The output file, written under a temporary name beside its target and renamed over the
+// target only when complete, so a failed write never destroys an existing file of that name.
+class TOutputFile {
+public:
+    // Creates the temporary file; raises EFCreateError naming fileName when the folder does
+    // not accept it.
+    explicit TOutputFile(const std::string& fileName);
+    // Removes the temporary file unless Commit succeeded.
+    ~TOutputFile();
+    TOutputFile(const TOutputFile&) = delete;
+    TOutputFile& operator=(const TOutputFile&) = delete;
+
+    TStream& Stream() { return *stream_; }
+    // Stores the written bytes and puts them in place of the target (keeping an existing
+    // target's permissions); raises EWriteError or EFCreateError when that fails.
+    void Commit();
+
+private:
+    std::string fileName_;  // the target; a symbolic link is followed to the file it names
+    std::string tempName_;
+    std::unique_ptr<TFileStream> stream_;
+    bool committed_ = false;
+};
+
+TOutputFile::TOutputFile(const std::string& fileName) : fileName_(fileName) {
+    std::error_code ignored;
+    if (fs::is_symlink(fs::symlink_status(fileName, ignored))) {
+        const fs::path resolved = fs::weakly_canonical(fileName, ignored);
+        if (!resolved.empty()) fileName_ = resolved.string();
+    }
+    const fs::path target(fileName_);
+    if (target.filename().empty()) RaiseCannotCreate(fileName);
+    for (unsigned attempt = 0;; ++attempt) {
+        tempName_ = TemporaryName(target, attempt);
+        const int fd = ::open(tempName_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            break;
+        }
+        if (errno != EEXIST || attempt == 100) {
+            tempName_.clear();
+            RaiseCannotCreate(fileName);
+        }
+    }
+    try {
+        stream_ = std::make_unique<TFileStream>(tempName_, TFileMode::fmCreate);
+    } catch (const EFCreateError&) {
+        ::unlink(tempName_.c_str());
+        RaiseCannotCreate(fileName);
+    }
+}
+
+TOutputFile::~TOutputFile() {
+    stream_.reset();
+    if (!committed_ && !tempName_.empty()) ::unlink(tempName_.c_str());
+}
+
+void TOutputFile::Commit() {
+    stream_->Flush();
+    stream_.reset();
+    struct stat existing;
+    if (::stat(fileName_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
+        ::chmod(tempName_.c_str(), existing.st_mode & 07777);
+    if (std::rename(tempName_.c_str(), fileName_.c_str()) != 0) RaiseCannotCreate(fileName_);
+    committed_ = true;
+}
+
+} // namespace
+
+void WriteTiffToStream(TStream& stream, const TBitmap& bitmap) {
+    if (bitmap.Empty()) return;
+    TDIBCopy dib = SourceCopy(bitmap);
+    const int64_t start = stream.Position();
+    if (dib.BitsPerPixel <= 8)
+        WritePaletteLayout(stream, dib, start);
+    else
+        WriteRgbLayout(stream, dib, start);
+}
+
+void WriteTiffToFile(const std::string& fileName, const TBitmap& bitmap) {
+    TOutputFile file(fileName);
+    WriteTiffToStream(file.Stream(), bitmap);
+    file.Commit();
+}
+
+} // namespace vermaline
