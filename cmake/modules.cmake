@@ -1,3 +1,4 @@
 # The folders of the core after the platform layer, in building order. Each line names the
 # module, its folder and the modules it uses.
 vermaline_module(tiffwriter tiffwriter vermaline_platform)
+vermaline_module(color color vermaline_platform)
