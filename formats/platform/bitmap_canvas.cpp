@@ -19,7 +19,6 @@ bool Is24(TPixelFormat format) { return format == TPixelFormat::pf24bit || forma
 enum class TBlend : uint8_t {
     bCopy,                // opaque colour
     bStraightAlpha,       // blue, green, red, alpha; d = (s*a + d*(255-a) + 127) / 255
-    bPremultipliedAlpha,  // colour already multiplied by alpha
     bXor,
     bAnd,
     bOr,
@@ -115,15 +114,6 @@ void Combine(uint8_t* d, int dstSize, const uint8_t* s, int srcSize, int n, TBle
             if (dstSize == 4) d[3] = targetAlpha ? Over(255, a, d[3]) : 0;
         }
         return;
-    case TBlend::bPremultipliedAlpha:
-        for (int i = 0; i < n; ++i, d += dstSize, s += srcSize) {
-            const unsigned a = s[3];
-            if (a == 0) continue;
-            for (int c = 0; c < 3; ++c)
-                d[c] = static_cast<uint8_t>(std::min(255u, (s[c] * 255u + d[c] * (255 - a) + 127) / 255));
-            if (dstSize == 4) d[3] = targetAlpha ? Over(255, a, d[3]) : 0;
-        }
-        return;
     case TBlend::bXor:
         for (int i = 0; i < n; ++i, d += dstSize, s += srcSize)
             for (int c = 0; c < 3; ++c) d[c] ^= s[c];
@@ -140,6 +130,18 @@ void Combine(uint8_t* d, int dstSize, const uint8_t* s, int srcSize, int n, TBle
         for (int i = 0; i < n; ++i, d += dstSize, s += srcSize)
             for (int c = 0; c < 3; ++c) d[c] = static_cast<uint8_t>(~s[c]);
         return;
+    }
+}
+
+// Composites resampled premultiplied pixels (blue, green, red, alpha, each times 128) over n
+// destination pixels: d = s + d * (1 - a), rounded.
+void CompositePremultiplied(uint8_t* d, int dstSize, const uint16_t* s, int n, bool targetAlpha) {
+    constexpr unsigned kFull = 255u << TResampler::kWideFractionBits;
+    for (int i = 0; i < n; ++i, d += dstSize, s += 4) {
+        const unsigned a = s[3];
+        if (a == 0) continue;
+        for (int c = 0; c < 3; ++c) d[c] = static_cast<uint8_t>(std::min(255u, (s[c] * 255u + d[c] * (kFull - a) + kFull / 2) / kFull));
+        if (dstSize == 4) d[3] = targetAlpha ? Over(255, (a + 64) >> TResampler::kWideFractionBits, d[3]) : 0;
     }
 }
 
@@ -248,11 +250,11 @@ void Blit(TBitmap& target, const TRect& drawable, TRect dest, const TBitmap& sou
         for (int i = 0; i < visibleWidth; ++i) nearestX[static_cast<size_t>(i)] = NearestSource(sw, dw, window.Left + i);
         std::vector<uint8_t> nearestRow(static_cast<size_t>(source.Width()) * 4);
         std::vector<uint8_t> straight(static_cast<size_t>(visibleWidth) * 4);
-        resampler.Run(sourceRow, [&](int y, const uint8_t* row) {
+        resampler.RunWide(sourceRow, [&](int y, const uint16_t* row) {
             source.ReadRowBGRA(srcRect.Top + NearestSource(sh, dh, y), nearestRow.data());
             for (int i = 0; i < visibleWidth; ++i) {
                 const uint8_t* n = &nearestRow[static_cast<size_t>(srcRect.Left + nearestX[static_cast<size_t>(i)]) * 4];
-                const uint8_t* p = row + static_cast<size_t>(i) * 4;
+                const uint16_t* p = row + static_cast<size_t>(i) * 4;
                 uint8_t* o = &straight[static_cast<size_t>(i) * 4];
                 if (RGB(n[2], n[1], n[0]) == keyColor) {
                     o[3] = 0;
@@ -260,7 +262,7 @@ void Blit(TBitmap& target, const TRect& drawable, TRect dest, const TBitmap& sou
                 }
                 o[3] = 255;
                 for (int c = 0; c < 3; ++c)
-                    o[c] = p[3] == 0 ? n[c] : static_cast<uint8_t>(std::min(255, (p[c] * 255 + p[3] / 2) / p[3]));
+                    o[c] = p[3] == 0 ? n[c] : static_cast<uint8_t>(std::min(255u, (p[c] * 255u + p[3] / 2u) / p[3]));
             }
             const int ty = dest.Top + y;
             Combine(rows.Begin(ty), dstSize, straight.data(), 4, visibleWidth, TBlend::bStraightAlpha, targetAlpha);
@@ -269,10 +271,17 @@ void Blit(TBitmap& target, const TRect& drawable, TRect dest, const TBitmap& sou
         return;
     }
 
-    const TBlend rowBlend = alpha ? TBlend::bPremultipliedAlpha : blend;
+    if (alpha) {
+        resampler.RunWide(sourceRow, [&](int y, const uint16_t* row) {
+            const int ty = dest.Top + y;
+            CompositePremultiplied(rows.Begin(ty), dstSize, row, visibleWidth, targetAlpha);
+            rows.End(ty);
+        });
+        return;
+    }
     resampler.Run(sourceRow, [&](int y, const uint8_t* row) {
         const int ty = dest.Top + y;
-        Combine(rows.Begin(ty), dstSize, row, channels, visibleWidth, rowBlend, targetAlpha);
+        Combine(rows.Begin(ty), dstSize, row, channels, visibleWidth, blend, targetAlpha);
         rows.End(ty);
     });
 }

@@ -53,7 +53,22 @@ void HorizontalPass(const TResampleAxis& axis, const uint8_t* src, uint16_t* out
         HorizontalAnyTaps<Stride, Channels>(axis, src, out);
 }
 
-inline uint8_t Finish(uint32_t sum) { return static_cast<uint8_t>((sum + kVerticalRound) >> kVerticalShift); }
+// The end of the vertical pass: bytes, or values keeping the horizontal pass's fraction bits.
+template <typename T>
+struct Output;
+template <>
+struct Output<uint8_t> {
+    static uint8_t Single(uint16_t v) { return static_cast<uint8_t>((v + (1u << (kFractionBits - 1))) >> kFractionBits); }
+    static uint8_t Sum(uint32_t sum) { return static_cast<uint8_t>((sum + kVerticalRound) >> kVerticalShift); }
+};
+template <>
+struct Output<uint16_t> {
+    static_assert(kFractionBits == TResampler::kWideFractionBits);
+    static uint16_t Single(uint16_t v) { return v; }
+    static uint16_t Sum(uint32_t sum) {
+        return static_cast<uint16_t>((sum + (1u << (TResampleAxis::kWeightBits - 1))) >> TResampleAxis::kWeightBits);
+    }
+};
 
 } // namespace
 
@@ -130,7 +145,6 @@ TResampler::TResampler(int srcWidth, int srcHeight, int dstWidth, int dstHeight,
       yAxis_(srcHeight, dstHeight, window.Top, window.Bottom),
       rowValues_(static_cast<size_t>(window.Width()) * static_cast<size_t>(channels)) {
     for (auto& row : cache_) row.resize(rowValues_);
-    output_.resize(rowValues_);
     if (yAxis_.MaxTaps() > 2) accumulator_.resize(rowValues_);
 }
 
@@ -157,20 +171,22 @@ const uint16_t* TResampler::HorizontalRow(int sourceY, const TSourceRow& source)
     return cache_[slot].data();
 }
 
-void TResampler::Run(const TSourceRow& source, const TDestRow& sink) {
+template <typename T, typename Sink>
+void TResampler::Scale(const TSourceRow& source, std::vector<T>& output, const Sink& sink) {
     const size_t n = rowValues_;
-    uint8_t* out = output_.data();
+    output.resize(n);
+    T* out = output.data();
     for (int i = 0; i < yAxis_.Count(); ++i) {
         const TResampleAxis::TRun& run = yAxis_.Run(i);
         const int32_t* w = yAxis_.Weights(i);
         if (run.taps == 1) {
             const uint16_t* a = HorizontalRow(run.start, source);
-            for (size_t k = 0; k < n; ++k) out[k] = static_cast<uint8_t>((a[k] + (1u << (kFractionBits - 1))) >> kFractionBits);
+            for (size_t k = 0; k < n; ++k) out[k] = Output<T>::Single(a[k]);
         } else if (run.taps == 2) {
             const uint16_t* a = HorizontalRow(run.start, source);
             const uint16_t* b = HorizontalRow(run.start + 1, source);
             const uint32_t wa = static_cast<uint32_t>(w[0]), wb = static_cast<uint32_t>(w[1]);
-            for (size_t k = 0; k < n; ++k) out[k] = Finish(wa * a[k] + wb * b[k]);
+            for (size_t k = 0; k < n; ++k) out[k] = Output<T>::Sum(wa * a[k] + wb * b[k]);
         } else {
             uint32_t* acc = accumulator_.data();
             std::fill(acc, acc + n, 0u);
@@ -179,10 +195,14 @@ void TResampler::Run(const TSourceRow& source, const TDestRow& sink) {
                 const uint32_t wt = static_cast<uint32_t>(w[t]);
                 for (size_t k = 0; k < n; ++k) acc[k] += wt * a[k];
             }
-            for (size_t k = 0; k < n; ++k) out[k] = Finish(acc[k]);
+            for (size_t k = 0; k < n; ++k) out[k] = Output<T>::Sum(acc[k]);
         }
-        sink(window_.Top + i, out);
+        sink(window_.Top + i, static_cast<const T*>(out));
     }
 }
+
+void TResampler::Run(const TSourceRow& source, const TDestRow& sink) { Scale(source, output_, sink); }
+
+void TResampler::RunWide(const TSourceRow& source, const TWideDestRow& sink) { Scale(source, wideOutput_, sink); }
 
 } // namespace vermaline

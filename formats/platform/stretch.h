@@ -50,18 +50,25 @@ int NearestSource(int srcSize, int dstSize, int d);
 // Scales a srcWidth x srcHeight image to dstWidth x dstHeight and delivers the destination rows
 // inside window (destination coordinates), top to bottom. Source rows hold srcWidth pixels of
 // srcStride bytes (3 or 4) of which the first channels (3 or 4, at most srcStride) are scaled;
-// delivered rows hold window.Width() pixels of channels bytes. Each source row is requested at
-// most once, in increasing order; its pointer need only stay valid until the next request.
+// delivered rows hold window.Width() pixels of channels values: bytes from Run, or from RunWide
+// values with 7 more fractional bits (value * 128, at most 32640), for callers that divide by
+// a scaled alpha. Each source row is requested at most once, in increasing order; its pointer
+// need only stay valid until the next request.
 class TResampler {
 public:
     using TSourceRow = std::function<const uint8_t*(int y)>;
     using TDestRow = std::function<void(int y, const uint8_t* row)>;
+    using TWideDestRow = std::function<void(int y, const uint16_t* row)>;
+    static constexpr int kWideFractionBits = 7;
 
     TResampler(int srcWidth, int srcHeight, int dstWidth, int dstHeight, const TRect& window, int srcStride,
                int channels);
     void Run(const TSourceRow& source, const TDestRow& sink);
+    void RunWide(const TSourceRow& source, const TWideDestRow& sink);
 
 private:
+    template <typename T, typename Sink>
+    void Scale(const TSourceRow& source, std::vector<T>& output, const Sink& sink);
     void Horizontal(const uint8_t* src, uint16_t* out) const;
     const uint16_t* HorizontalRow(int sourceY, const TSourceRow& source);
 
@@ -78,6 +85,7 @@ private:
     int lastUsed_ = 1;
     std::vector<uint32_t> accumulator_;
     std::vector<uint8_t> output_;
+    std::vector<uint16_t> wideOutput_;
 };
 
 } // namespace vermaline
