@@ -242,8 +242,8 @@ int DecodeRows(Decoder& d, const TJpegDecodeSettings& settings, JSAMPARRAY rows,
         else
             GrayRowToBgr(scratch, rows[y], cinfo.output_width);
     }
-    // The image is complete: whatever follows the last scan (even a missing end marker) is
-    // not read, so jpeg_finish_decompress is not called; the guard destroys the decoder.
+    // Every row is there; jpeg_finish_decompress would only read on to the end marker, and
+    // whatever follows the image does not matter. The caller's guard destroys the decoder.
     return 0;
 }
 
