@@ -2,3 +2,4 @@
 # module, its folder and the modules it uses.
 vermaline_module(tiffwriter tiffwriter vermaline_platform)
 vermaline_module(color color vermaline_platform)
+vermaline_module(reduce reduce vermaline_platform)
