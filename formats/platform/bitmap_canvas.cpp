@@ -1,6 +1,7 @@
 // The canvas of a bitmap: stretched and composited bitmap drawing, raster operations and the
 // GDI shape primitives (right and bottom edges excluded, as GDI draws them).
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -163,7 +164,19 @@ bool SameLayout(const TBitmap& source, const TBitmap& target) {
 // pixels meet the destination by blend.
 void Blit(TBitmap& target, const TRect& drawable, TRect dest, const TBitmap& source, TRect srcRect, TBlend blend,
           bool composite) {
-    if (dest.Width() <= 0 || dest.Height() <= 0 || srcRect.Width() <= 0 || srcRect.Height() <= 0) return;
+    // Rectangles wider than 2^31 - 1 (from far-flung coordinates) draw nothing, like empty ones.
+    const auto usable = [](const TRect& r) {
+        const int64_t w = int64_t(r.Right) - r.Left, h = int64_t(r.Bottom) - r.Top;
+        return w > 0 && h > 0 && w <= INT32_MAX && h <= INT32_MAX;
+    };
+    if (!usable(dest) || !usable(srcRect)) return;
+    if (&source == &target) {
+        // Drawing a bitmap onto itself reads the pixels as they were before the call.
+        TBitmap copy;
+        copy.Assign(source);
+        Blit(target, drawable, dest, copy, srcRect, blend, composite);
+        return;
+    }
     // A source rectangle reaching outside the source keeps its scale: the part inside is drawn
     // where it would have landed.
     const TRect inside = IntersectRect(srcRect, Rect(0, 0, source.Width(), source.Height()));
@@ -303,7 +316,8 @@ void TBitmapCanvas::DrawBitmap(const TRect& dest, const TBitmap& source) {
 void TBitmapCanvas::CopyRect(const TRect& dest, const TBitmap& source, const TRect& srcRect) {
     if (CopyMode == TCopyMode::cmBlackness || CopyMode == TCopyMode::cmWhiteness) {
         TSolidFill fill(target_, Drawable(target_, *this), CopyMode == TCopyMode::cmBlackness ? clBlack : clWhite);
-        for (int64_t y = dest.Top; y < dest.Bottom; ++y) fill.Span(y, dest.Left, dest.Right);
+        const TRect area = IntersectRect(dest, fill.Clip());
+        for (int y = area.Top; y < area.Bottom; ++y) fill.Span(y, area.Left, area.Right);
         return;
     }
     if (source.Empty()) return;
@@ -353,7 +367,7 @@ void TBitmapCanvas::Ellipse(const TRect& rect) {
     const int64_t w = withPen ? PenWidth(Pen) : 0;
     // The outline is the ring between the ellipse and the one inscribed Pen.Width pixels inside.
     TRect inner{};
-    if (withPen && rect.Width() > 2 * w && rect.Height() > 2 * w)
+    if (withPen && int64_t(rect.Right) - rect.Left > 2 * w && int64_t(rect.Bottom) - rect.Top > 2 * w)
         inner = TRect{static_cast<int32_t>(rect.Left + w), static_cast<int32_t>(rect.Top + w),
                       static_cast<int32_t>(rect.Right - w), static_cast<int32_t>(rect.Bottom - w)};
     TSolidFill pen(target_, drawable, Pen.Color);
@@ -399,12 +413,13 @@ void TBitmapCanvas::Polyline(std::span<const TPoint> points) {
     const TRect drawable = Drawable(target_, *this);
     TSolidFill pen(target_, drawable, Pen.Color);
     const int w = PenWidth(Pen);
-    // Wider pens are drawn as a square of Pen.Width pixels centred on each point of the line.
-    const auto plot = [&](int64_t x, int64_t y) {
-        const int64_t left = x - w / 2, top = y - w / 2;
-        for (int64_t row = top; row < top + w; ++row) pen.Span(row, left, left + w);
-    };
-    for (size_t i = 0; i + 1 < points.size(); ++i) LinePixels(points[i], points[i + 1], drawable, w, plot);
+    for (size_t i = 0; i + 1 < points.size(); ++i) {
+        if (w == 1)
+            LinePixels(points[i], points[i + 1], drawable, [&](int64_t x, int64_t y) { pen.Span(y, x, x + 1); });
+        else
+            ThickLineSpans(points[i], points[i + 1], w, drawable.Top, drawable.Bottom,
+                           [&](int y, int64_t x0, int64_t x1) { pen.Span(y, x0, x1); });
+    }
 }
 
 } // namespace vermaline

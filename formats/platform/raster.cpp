@@ -87,7 +87,7 @@ void TSolidFill::Span(int64_t y, int64_t x0, int64_t x1) {
 }
 
 bool EllipseRow(const TRect& box, int y, int64_t& x0, int64_t& x1) {
-    const double width = box.Width(), height = box.Height();
+    const double width = double(box.Right) - box.Left, height = double(box.Bottom) - box.Top;
     if (width <= 0 || height <= 0) return false;
     const double dy = (2.0 * y + 1.0 - box.Top - double(box.Bottom)) / height;
     if (std::fabs(dy) > 1.0) return false;
@@ -99,7 +99,13 @@ bool EllipseRow(const TRect& box, int y, int64_t& x0, int64_t& x1) {
     return x1 > x0;
 }
 
-void PolygonSpans(std::span<const TPoint> points, int top, int bottom, const TSpanSink& sink) {
+namespace {
+
+struct TVertex {
+    double x, y;
+};
+
+void VertexSpans(std::span<const TVertex> points, int top, int bottom, const TSpanSink& sink) {
     const size_t n = points.size();
     if (n < 3) return;
     std::vector<double> crossings;
@@ -108,12 +114,11 @@ void PolygonSpans(std::span<const TPoint> points, int top, int bottom, const TSp
         const double yc = y + 0.5;
         crossings.clear();
         for (size_t i = 0; i < n; ++i) {
-            const TPoint& p = points[i];
-            const TPoint& q = points[(i + 1) % n];
-            if (p.Y == q.Y) continue;
-            const double lo = std::min(p.Y, q.Y), hi = std::max(p.Y, q.Y);
-            if (yc < lo || yc >= hi) continue;
-            crossings.push_back(p.X + (yc - p.Y) * (double(q.X) - p.X) / (double(q.Y) - p.Y));
+            const TVertex& p = points[i];
+            const TVertex& q = points[(i + 1) % n];
+            if (p.y == q.y) continue;
+            if (yc < std::min(p.y, q.y) || yc >= std::max(p.y, q.y)) continue;
+            crossings.push_back(p.x + (yc - p.y) * (q.x - p.x) / (q.y - p.y));
         }
         std::sort(crossings.begin(), crossings.end());
         for (size_t i = 0; i + 1 < crossings.size(); i += 2) {
@@ -124,7 +129,46 @@ void PolygonSpans(std::span<const TPoint> points, int top, int bottom, const TSp
     }
 }
 
-void LinePixels(TPoint a, TPoint b, const TRect& clip, int margin, const std::function<void(int64_t x, int64_t y)>& plot) {
+double Cross(const TVertex& o, const TVertex& a, const TVertex& b) { return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x); }
+
+// The convex hull of a few points (monotone chain), in order around it.
+std::vector<TVertex> ConvexHull(std::vector<TVertex> points) {
+    std::sort(points.begin(), points.end(), [](const TVertex& a, const TVertex& b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
+    std::vector<TVertex> hull(2 * points.size());
+    size_t k = 0;
+    for (const TVertex& p : points) {
+        while (k >= 2 && Cross(hull[k - 2], hull[k - 1], p) <= 0) --k;
+        hull[k++] = p;
+    }
+    for (size_t i = points.size() - 1, lower = k + 1; i-- > 0;) {
+        while (k >= lower && Cross(hull[k - 2], hull[k - 1], points[i]) <= 0) --k;
+        hull[k++] = points[i];
+    }
+    hull.resize(k > 1 ? k - 1 : k);
+    return hull;
+}
+
+} // namespace
+
+void PolygonSpans(std::span<const TPoint> points, int top, int bottom, const TSpanSink& sink) {
+    std::vector<TVertex> vertices;
+    vertices.reserve(points.size());
+    for (const TPoint& p : points) vertices.push_back({double(p.X), double(p.Y)});
+    VertexSpans(vertices, top, bottom, sink);
+}
+
+void ThickLineSpans(TPoint a, TPoint b, int width, int top, int bottom, const TSpanSink& sink) {
+    // The square at point p covers the pixels p - width/2 .. p - width/2 + width - 1, whose
+    // centres lie between these pixel edges.
+    const double before = width / 2, after = width - width / 2;
+    std::vector<TVertex> corners;
+    for (const TPoint& p : {a, b})
+        for (const double dx : {-before, after})
+            for (const double dy : {-before, after}) corners.push_back({p.X + dx, p.Y + dy});
+    VertexSpans(ConvexHull(std::move(corners)), top, bottom, sink);
+}
+
+void LinePixels(TPoint a, TPoint b, const TRect& clip, const std::function<void(int64_t x, int64_t y)>& plot) {
     const int64_t dx = int64_t(b.X) - a.X, dy = int64_t(b.Y) - a.Y;
     const int64_t adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
     const bool xMajor = adx >= ady;
@@ -135,8 +179,8 @@ void LinePixels(TPoint a, TPoint b, const TRect& clip, int margin, const std::fu
     const int64_t majorSign = (xMajor ? dx : dy) < 0 ? -1 : 1;
     const int64_t minorStart = xMajor ? a.Y : a.X;
     const int64_t minorSign = (xMajor ? dy : dx) < 0 ? -1 : 1;
-    const int64_t low = int64_t(xMajor ? clip.Left : clip.Top) - margin;
-    const int64_t high = int64_t(xMajor ? clip.Right : clip.Bottom) + margin;
+    const int64_t low = xMajor ? clip.Left : clip.Top;
+    const int64_t high = xMajor ? clip.Right : clip.Bottom;
     // Steps i with low <= majorStart + majorSign * i < high.
     int64_t first, last;
     if (majorSign > 0) {
@@ -150,7 +194,9 @@ void LinePixels(TPoint a, TPoint b, const TRect& clip, int margin, const std::fu
     last = std::min<int64_t>(last, steps);
     for (int64_t i = first; i < last; ++i) {
         const int64_t major = majorStart + majorSign * i;
-        const int64_t minorValue = minorStart + minorSign * ((2 * i * minor + steps) / (2 * steps));
+        // Coordinates span 2^32, so the product needs more than 64 bits.
+        const auto offset = static_cast<int64_t>((2 * static_cast<__int128>(i) * minor + steps) / (2 * steps));
+        const int64_t minorValue = minorStart + minorSign * offset;
         if (xMajor)
             plot(major, minorValue);
         else

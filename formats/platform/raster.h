@@ -55,8 +55,11 @@ using TSpanSink = std::function<void(int y, int64_t x0, int64_t x1)>;
 bool EllipseRow(const TRect& box, int y, int64_t& x0, int64_t& x1);
 // Spans of a polygon's interior for the rows [top, bottom), even-odd rule (pixel centres).
 void PolygonSpans(std::span<const TPoint> points, int top, int bottom, const TSpanSink& sink);
-// The pixels of the line from a to b without b (Bresenham order), restricted to the steps
-// whose major coordinate lies within [low - margin, high + margin) of the clip.
-void LinePixels(TPoint a, TPoint b, const TRect& clip, int margin, const std::function<void(int64_t x, int64_t y)>& plot);
+// The pixels of the one-pixel line from a to b without b (Bresenham order), restricted to the
+// steps whose major coordinate lies within the clip.
+void LinePixels(TPoint a, TPoint b, const TRect& clip, const std::function<void(int64_t x, int64_t y)>& plot);
+// Spans of a line width pixels wide from a to b, for the rows [top, bottom): the area a square
+// of width pixels centred on the line's points sweeps, so the ends are square.
+void ThickLineSpans(TPoint a, TPoint b, int width, int top, int bottom, const TSpanSink& sink);
 
 } // namespace vermaline

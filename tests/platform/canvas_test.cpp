@@ -229,6 +229,19 @@ TEST(CanvasDrawBitmap, ClipsToTheTargetAndTheClipRectangle) {
     EXPECT_EQ(Difference(untouched, TBitmap(4, 4, TPixelFormat::pf24bit)), 0);
 }
 
+TEST(CanvasDrawBitmap, ABitmapDrawnOntoItselfReadsItsFormerPixels) {
+    for (int width : {7, 9}) {  // shifted at 1:1, and stretched
+        const auto original = Make24(7, 3, Pattern);
+        TBitmap b;
+        b.Assign(*original);
+        TBitmap expected;
+        expected.Assign(*original);
+        expected.Canvas().DrawBitmap(Bounds(2, 1, width, 3), *original);
+        b.Canvas().DrawBitmap(Bounds(2, 1, width, 3), b);
+        EXPECT_EQ(Difference(b, expected), 0) << width;
+    }
+}
+
 TEST(CanvasDrawBitmap, DrawsIntoPackedAndIndexedTargets) {
     const auto source = Make24(2, 2, [](int x, int) { return x ? RGB(0, 0, 255) : RGB(255, 0, 0); });
     TBitmap indexed(4, 2, TPixelFormat::pf4bit);
@@ -384,6 +397,24 @@ TEST(CanvasShapes, LinesAndClipping) {
     const TPoint far[] = {{-2000000000, 5}, {2000000000, 5}};
     canvas.Polyline(far);
     EXPECT_EQ(Extent(b), Rect(0, 4, 10, 7));
+    canvas.Brush.Color = clWhite;
+    canvas.FillRect(Rect(0, 0, 10, 10));
+    canvas.Pen.Width = 1;
+    const TPoint diagonal[] = {{-2000000000, -2000000000}, {2000000000, 2000000000}};
+    canvas.Polyline(diagonal);
+    EXPECT_EQ(Count(b, clBlack), 10);
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(b.GetPixel(i, i), clBlack);
+    // A thick segment has square ends: the square of the pen around both end points.
+    canvas.Brush.Color = clWhite;
+    canvas.FillRect(Rect(0, 0, 10, 10));
+    canvas.Pen.Width = 3;
+    const TPoint slanted[] = {{2, 2}, {6, 4}};
+    canvas.Polyline(slanted);
+    EXPECT_EQ(Extent(b), Rect(1, 1, 8, 6));
+    EXPECT_EQ(b.GetPixel(1, 1), clBlack);
+    EXPECT_EQ(b.GetPixel(7, 5), clBlack);
+    EXPECT_EQ(b.GetPixel(7, 1), clWhite);
+    canvas.Pen.Width = 1;
 
     // Shapes respect the clip rectangle and never reach outside the bitmap.
     canvas.Brush.Color = clWhite;
@@ -395,9 +426,12 @@ TEST(CanvasShapes, LinesAndClipping) {
     const TPoint big[] = {{-50, -50}, {60, -50}, {60, 60}};
     canvas.Polygon(big);
     EXPECT_EQ(Extent(b), Rect(3, 3, 6, 6));
+    canvas.CopyMode = TCopyMode::cmWhiteness;
+    canvas.CopyRect(Rect(-2000000000, 4, 2000000000, 5), b, Rect(0, 0, 1, 1));
+    EXPECT_EQ(Count(b, clBlack), 6);
     canvas.ResetClip();
     canvas.FillRect(Rect(-5, 8, 20, 20));
-    EXPECT_EQ(Count(b, clBlack), 9 + 20);
+    EXPECT_EQ(Count(b, clBlack), 6 + 20);
 }
 
 // ImageMagick as the reference: a box filter at an integer ratio is the block average, and a
