@@ -1,4 +1,5 @@
-// Stretch-drawing a 24-bit 4000x3000 image: 1:1, shrunk to 1000x750 and enlarged to 8000x6000.
+// Stretch-drawing a 24-bit 4000x3000 image: 1:1, shrunk to 1000x750 (and 1333x1000) and enlarged
+// to 8000x6000.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -36,10 +37,13 @@ void Stretch(benchmark::State& state, int width, int height, bool countSource) {
 void BM_StretchOneToOne(benchmark::State& state) { Stretch(state, 4000, 3000, true); }
 void BM_StretchShrinkTo1000x750(benchmark::State& state) { Stretch(state, 1000, 750, true); }
 void BM_StretchEnlargeTo8000x6000(benchmark::State& state) { Stretch(state, 8000, 6000, false); }
+// A ratio that is not a whole number: runs of varying length.
+void BM_StretchShrinkTo1333x1000(benchmark::State& state) { Stretch(state, 1333, 1000, true); }
 
 BENCHMARK(BM_StretchOneToOne)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_StretchShrinkTo1000x750)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_StretchEnlargeTo8000x6000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_StretchShrinkTo1333x1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 } // namespace vermaline
