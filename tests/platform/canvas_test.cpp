@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -414,6 +415,15 @@ TEST(CanvasShapes, LinesAndClipping) {
     EXPECT_EQ(b.GetPixel(1, 1), clBlack);
     EXPECT_EQ(b.GetPixel(7, 5), clBlack);
     EXPECT_EQ(b.GetPixel(7, 1), clWhite);
+    // Pen widths and coordinates from untrusted metafiles cost only the pixels they reach.
+    canvas.Pen.Width = INT32_MAX;
+    canvas.Polyline(diagonal);
+    EXPECT_EQ(Count(b, clBlack), 100);
+    canvas.Brush.Color = clWhite;
+    canvas.Rectangle(Rect(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX));
+    canvas.Ellipse(Rect(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX));
+    EXPECT_EQ(Count(b, clBlack), 100);
+    canvas.FillRect(Rect(0, 0, 10, 10));
     canvas.Pen.Width = 1;
 
     // Shapes respect the clip rectangle and never reach outside the bitmap.
