@@ -1,4 +1,5 @@
 #include "formats/platform/bitmap.h"
+#include "formats/platform/icon.h"
 #include "formats/platform/picture.h"
 
 namespace vermaline {
@@ -8,6 +9,7 @@ void RegisterPlatformGraphics() {
     TPicture::RegisterFileFormat("bmp", "Bitmaps", "TBitmap", bitmap);
     TPicture::RegisterFileFormat("dib", "Bitmaps", "TBitmap", bitmap);
     TPicture::RegisterFileFormat("rle", "Bitmaps", "TBitmap", bitmap);
+    TPicture::RegisterFileFormat("ico", "Icônes", "TIcon", [] { return std::unique_ptr<TGraphic>(std::make_unique<TIcon>()); });
 }
 
 } // namespace vermaline

@@ -144,6 +144,8 @@ const WrittenCase kWritten[] = {
     {"pil_RGBA", "alpha", "pil:RGBA", TPixelFormat::pf32bit, false, 0, 0},
 };
 
+void PrintTo(const WrittenCase& c, std::ostream* os) { *os << c.name; }
+
 class WrittenByOthers : public ::testing::TestWithParam<WrittenCase> {};
 
 TEST_P(WrittenByOthers, DecodesTheirPixels) {
@@ -323,6 +325,8 @@ const HandCase kHand[] = {
     {"rle8_delta", Rle8WithDelta, -1, 0},
     {"rle4_delta", Rle4WithDelta, -1, 0},
 };
+
+void PrintTo(const HandCase& c, std::ostream* os) { *os << c.name; }
 
 class HandBuilt : public ::testing::TestWithParam<HandCase> {};
 
