@@ -17,6 +17,10 @@
 #include <string_view>
 #include <vector>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
 #include "formats/platform/bitmap.h"
 #include "formats/platform/exceptions.h"
 #include "formats/platform/stream.h"
@@ -31,7 +35,7 @@ constexpr uint16_t kShort = 3;
 constexpr uint16_t kLong = 4;
 constexpr uint16_t kRational = 5;
 
-// "II", 42, and the offset of the first directory (8 until the real one is known).
+// "II", 42, and the offset of the first directory (8 until the real one is filled in).
 constexpr std::array<uint8_t, 8> TifHeader = {0x49, 0x49, 42, 0, 8, 0, 0, 0};
 constexpr uint16_t NoOfDirs = 15;
 constexpr std::array<uint8_t, 4> NullString = {0, 0, 0, 0};
@@ -80,6 +84,9 @@ public:
         }
         Put(NullString.data(), NullString.size());
     }
+    void Set32(size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) bytes_.at(at + i) = uint8_t(v >> (8 * i));
+    }
 
 private:
     std::vector<uint8_t> bytes_;
@@ -111,10 +118,36 @@ void WriteStrip(TStream& stream, TDIBCopy& dib, size_t rowBytes, Convert convert
     }
 }
 
+#if defined(__x86_64__) || defined(__i386__)
+// Four pixels a step with a byte shuffle. Each step reads and writes 16 bytes, so it stops
+// where a 16-byte access would pass the end of the input or output row; returns the pixels done.
+template <size_t step>
+__attribute__((target("ssse3"))) size_t BgrToRgbShuffled(const uint8_t* in, uint8_t* out, size_t pixels) {
+    const __m128i order = step == 3 ? _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 12, 13, 14, 15)
+                                    : _mm_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1);
+    size_t x = 0;
+    // The last 4 bytes of each store are overwritten by the next step or the scalar rest.
+    for (; 3 * x + 16 <= 3 * pixels && step * x + 16 <= step * pixels; x += 4) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + step * x));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 3 * x), _mm_shuffle_epi8(v, order));
+    }
+    return x;
+}
+
+bool HaveShuffle() {
+    static const bool have = __builtin_cpu_supports("ssse3");
+    return have;
+}
+#endif
+
 // Blue, green, red pixels of `step` bytes become red, green, blue triples.
 template <size_t step>
 void BgrToRgb(const uint8_t* in, uint8_t* out, size_t pixels) {
-    for (size_t x = 0; x < pixels; ++x, in += step, out += 3) {
+    size_t x = 0;
+#if defined(__x86_64__) || defined(__i386__)
+    if (HaveShuffle()) x = BgrToRgbShuffled<step>(in, out, pixels);
+#endif
+    for (in += step * x, out += 3 * x; x < pixels; ++x, in += step, out += 3) {
         const uint8_t b = in[0], g = in[1], r = in[2];
         out[0] = r;
         out[1] = g;
@@ -122,10 +155,24 @@ void BgrToRgb(const uint8_t* in, uint8_t* out, size_t pixels) {
     }
 }
 
-// The directory offset goes into the header last, once the directory has been written.
-void PatchDirectoryOffset(TStream& stream, int64_t start, uint32_t directory) {
-    stream.SetPosition(start + 4);
-    stream.WriteDWordLE(directory);
+// Writes the parts in file order: head (the header and the tables before the strip), strip,
+// directory. The directory offset is known beforehand, so the header carries it from the
+// start; the stream is left just after it, as callers expect.
+template <typename WriteStripRows>
+void WriteParts(TStream& stream, int64_t start, ByteWriter& head, uint32_t directoryAt, const TifDirectory& directory,
+                WriteStripRows writeStrip) {
+    head.Set32(4, directoryAt);
+    ByteWriter tail;
+    tail.PutDirectory(directory);
+    // A memory stream takes its full size at once instead of growing with every part.
+    if (auto* memory = dynamic_cast<TMemoryStream*>(&stream)) {
+        const int64_t end = start + directoryAt + static_cast<int64_t>(tail.Size());
+        if (memory->Size() < end) memory->SetSize(end);
+    }
+    stream.WriteBuffer(head.Bytes().data(), static_cast<int64_t>(head.Size()));
+    writeStrip();
+    stream.WriteBuffer(tail.Bytes().data(), static_cast<int64_t>(tail.Size()));
+    stream.SetPosition(start + 8);
 }
 
 // Palette image (1, 4 or 8 bits): colour map, resolutions and software name, then the strip,
@@ -154,9 +201,6 @@ void WritePaletteLayout(TStream& stream, TDIBCopy& dib, int64_t start) {
     const uint32_t softwareAt = static_cast<uint32_t>(head.Size());
     head.Put(Software.data(), Software.size());
     const uint32_t stripAt = static_cast<uint32_t>(head.Size());
-    stream.WriteBuffer(head.Bytes().data(), static_cast<int64_t>(head.Size()));
-
-    WriteStrip(stream, dib, rowBytes, [rowBytes](const uint8_t* in, uint8_t* out) { std::memcpy(out, in, rowBytes); });
 
     const TifDirectory DirectoryCOL = {{
         {254, kLong, 1, 0},                 // NewSubfileType
@@ -175,11 +219,9 @@ void WritePaletteLayout(TStream& stream, TDIBCopy& dib, int64_t start) {
         {305, kAscii, uint32_t(Software.size()), softwareAt},  // Software
         {320, kShort, 3 * colors, colorMapAt},                 // ColorMap
     }};
-    const uint32_t directoryAt = stripAt + stripBytes;
-    ByteWriter tail;
-    tail.PutDirectory(DirectoryCOL);
-    stream.WriteBuffer(tail.Bytes().data(), static_cast<int64_t>(tail.Size()));
-    PatchDirectoryOffset(stream, start, directoryAt);
+    WriteParts(stream, start, head, stripAt + stripBytes, DirectoryCOL, [&] {
+        WriteStrip(stream, dib, rowBytes, [rowBytes](const uint8_t* in, uint8_t* out) { std::memcpy(out, in, rowBytes); });
+    });
 }
 
 // RGB image (24 or 32 bits): resolutions, bits per sample and software name, then the strip of
@@ -203,12 +245,6 @@ void WriteRgbLayout(TStream& stream, TDIBCopy& dib, int64_t start) {
     const uint32_t softwareAt = static_cast<uint32_t>(head.Size());
     head.Put(Software.data(), Software.size());
     const uint32_t stripAt = static_cast<uint32_t>(head.Size());
-    stream.WriteBuffer(head.Bytes().data(), static_cast<int64_t>(head.Size()));
-
-    if (dib.BitsPerPixel == 32)
-        WriteStrip(stream, dib, rowBytes, [width](const uint8_t* in, uint8_t* out) { BgrToRgb<4>(in, out, width); });
-    else
-        WriteStrip(stream, dib, rowBytes, [width](const uint8_t* in, uint8_t* out) { BgrToRgb<3>(in, out, width); });
 
     const TifDirectory DirectoryRGB = {{
         {254, kLong, 1, 0},                 // NewSubfileType
@@ -229,11 +265,13 @@ void WriteRgbLayout(TStream& stream, TDIBCopy& dib, int64_t start) {
     }};
     // Left at an odd offset when the strip's length is odd, as this writer has always done;
     // TIFF readers accept a directory at any offset.
-    const uint32_t directoryAt = stripAt + stripBytes;
-    ByteWriter tail;
-    tail.PutDirectory(DirectoryRGB);
-    stream.WriteBuffer(tail.Bytes().data(), static_cast<int64_t>(tail.Size()));
-    PatchDirectoryOffset(stream, start, directoryAt);
+    WriteParts(stream, start, head, stripAt + stripBytes, DirectoryRGB, [&] {
+        // The fourth byte of 32-bit pixels is dropped.
+        if (dib.BitsPerPixel == 32)
+            WriteStrip(stream, dib, rowBytes, [width](const uint8_t* in, uint8_t* out) { BgrToRgb<4>(in, out, width); });
+        else
+            WriteStrip(stream, dib, rowBytes, [width](const uint8_t* in, uint8_t* out) { BgrToRgb<3>(in, out, width); });
+    });
 }
 
 namespace fs = std::filesystem;

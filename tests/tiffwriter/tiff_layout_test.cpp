@@ -180,6 +180,23 @@ TEST(TiffLayout, ThirtyTwoBitImageDropsTheFourthByte) {
     EXPECT_EQ(Directory(b, 46)[9], (Entry{279, 4, 1, 6}));
 }
 
+TEST(TiffLayout, RgbStripHoldsEveryPixelAtEveryWidth) {
+    // Widths on both sides of the 4- and 16-pixel steps the conversion takes.
+    for (TPixelFormat format : {TPixelFormat::pf24bit, TPixelFormat::pf32bit}) {
+        for (int width = 1; width <= 37; ++width) {
+            TBitmap bitmap(width, 3, format);
+            for (int y = 0; y < 3; ++y)
+                for (int x = 0; x < width; ++x) bitmap.SetPixel(x, y, RGB(uint8_t(x), uint8_t(100 + y), uint8_t(200 + x)));
+            const std::vector<uint8_t> b = Write(bitmap);
+            ASSERT_EQ(b.size(), 40u + 9 * width + 186) << width;
+            std::vector<uint8_t> expected;
+            for (int y = 0; y < 3; ++y)
+                for (int x = 0; x < width; ++x) expected.insert(expected.end(), {uint8_t(x), uint8_t(100 + y), uint8_t(200 + x)});
+            EXPECT_EQ(std::vector<uint8_t>(b.begin() + 40, b.begin() + 40 + 9 * width), expected) << width;
+        }
+    }
+}
+
 TEST(TiffLayout, SixteenBitImagesAreWrittenAsRgb) {
     for (TPixelFormat format : {TPixelFormat::pf15bit, TPixelFormat::pf16bit}) {
         TBitmap bitmap(2, 1, format);
