@@ -1,6 +1,7 @@
 #include "formats/platform/metafile_dib.h"
 
 #include <cstring>
+#include <string>
 
 #include "formats/platform/bitmap.h"
 #include "formats/platform/exceptions.h"
@@ -46,6 +47,10 @@ TDecodedDIB DecodeBmp(std::span<const uint8_t> info, std::span<const uint8_t> bi
         bitmap->LoadFromStream(stream);
     } catch (const EStreamError&) {
         RaiseInvalidMetafile();
+    } catch (const EInvalidGraphic& e) {
+        // A malformed DIB is a malformed metafile; a DIB too large to allocate keeps its message.
+        if (std::string(e.what()) == messages::kInvalidBitmap) RaiseInvalidMetafile();
+        throw;
     }
     // The bitmap records copy colours; a fourth byte is never alpha for them.
     bitmap->SetAlphaChannel(false);

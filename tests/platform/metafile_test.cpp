@@ -360,5 +360,153 @@ TEST(MetafileForeignWmf, LibwmfDrawsOurTestFileLikeWeDo) {
     }
 }
 
+// An EMF another program might write: a y-up anisotropic mapping, stock objects, a
+// poly-polygon with a hole, a saved and restored state.
+std::vector<uint8_t> ForeignEmf() {
+    std::vector<uint32_t> records;
+    uint32_t count = 0;
+    const auto record = [&](uint32_t type, std::initializer_list<uint32_t> fields) {
+        records.push_back(type);
+        records.push_back(uint32_t(8 + 4 * fields.size()));
+        records.insert(records.end(), fields);
+        ++count;
+    };
+    const auto i = [](int32_t v) { return static_cast<uint32_t>(v); };
+    record(17, {8});                        // SETMAPMODE anisotropic
+    record(10, {0, 0});                     // SETWINDOWORGEX
+    record(9, {100, i(-100)});              // SETWINDOWEXTEX: y grows upwards
+    record(12, {0, 80});                    // SETVIEWPORTORGEX: logical y 0 at the bottom
+    record(11, {80, 80});                   // SETVIEWPORTEXTEX
+    record(39, {1, 0, RGB(255, 0, 0), 0});  // CREATEBRUSHINDIRECT red at 1
+    record(37, {1});
+    record(37, {0x80000008});               // NULL_PEN
+    record(33, {});                         // SAVEDC
+    record(37, {0x80000004});               // BLACK_BRUSH
+    record(33, {});
+    record(34, {i(-2)});                    // RESTOREDC two levels: red again
+    // POLYPOLYGON16: an outer square (10,10)-(90,90) and a hole (40,40)-(60,60), in logical units.
+    record(91, {0, 0, 0, 0, 2, 8, 4, 4,    // bounds, 2 polygons, 8 points, 4 + 4
+                10 | 10u << 16, 90 | 10u << 16, 90 | 90u << 16, 10 | 90u << 16,
+                40 | 40u << 16, 60 | 40u << 16, 60 | 60u << 16, 40 | 60u << 16});
+    record(0x4321, {1, 2, 3});              // unknown, skipped
+    record(14, {0, 16, 20});                // EOF
+    std::vector<uint32_t> header = {1, 88, 0, 0, 79, 79, 0, 0, 2116, 2116, 0x464D4520, 0x10000, 0, 0, 2, 0, 0, 0,
+                                    1920, 1440, 508, 381};
+    header[12] = uint32_t(4 * (header.size() + records.size()));
+    header[13] = count + 1;
+    header[14] = 2;  // nHandles (u16) and sReserved
+    std::vector<uint8_t> bytes;
+    for (const auto* part : {&header, &records})
+        for (uint32_t v : *part)
+            for (int k = 0; k < 4; ++k) bytes.push_back(uint8_t(v >> (8 * k)));
+    return bytes;
+}
+
+TEST(MetafileForeignEmf, MapsWindowToViewportAndFillsPolyPolygonsWithHoles) {
+    const auto metafile = Load(ForeignEmf());
+    EXPECT_TRUE(metafile->Enhanced());
+    // A frame of 2117 hundredths of a millimetre is 80 pixels at 96 dpi.
+    EXPECT_EQ(metafile->Width(), 80);
+    EXPECT_EQ(metafile->Height(), 80);
+    TBitmap target(80, 80, TPixelFormat::pf24bit);
+    target.Canvas().StretchDraw(Rect(0, 0, 80, 80), *metafile);
+    // Logical (x, y) lands at pixel (0.8 x, 80 - 0.8 y).
+    EXPECT_EQ(target.GetPixel(12, 12), RGB(255, 0, 0));  // inside the outer square
+    EXPECT_EQ(target.GetPixel(40, 40), clWhite);         // the hole
+    EXPECT_EQ(target.GetPixel(4, 4), clWhite);           // outside
+    EXPECT_EQ(target.GetPixel(70, 70), RGB(255, 0, 0));
+    EXPECT_EQ(target.GetPixel(40, 20), RGB(255, 0, 0));
+}
+
+TEST(MetafileLoad, DamagedFilesRaiseInvalidGraphic) {
+    const auto source = Gradient();
+    const std::vector<uint8_t> emf = Record(*source, true, true), wmf = Record(*source, false);
+    const std::vector<uint8_t> foreignWmf = ForeignWmf(), foreignEmf = ForeignEmf();
+    const auto expectInvalid = [](const std::vector<uint8_t>& bytes, const std::string& what) {
+        try {
+            Load(bytes);
+            ADD_FAILURE() << what << ": loaded";
+        } catch (const EInvalidGraphic& e) {
+            EXPECT_STREQ(e.what(), "Métafichier incorrect") << what;
+        }
+    };
+    // Every truncation, of our files and of the hand-built ones: the declared sizes say more
+    // bytes should follow.
+    for (const auto* file : {&emf, &wmf, &foreignWmf, &foreignEmf})
+        for (size_t n = 0; n < file->size(); n += (n < 200 ? 1 : 97))
+            expectInvalid(std::vector<uint8_t>(file->begin(), file->begin() + long(n)), "truncated at " + std::to_string(n));
+
+    const auto patched = [](std::vector<uint8_t> bytes, size_t at, uint32_t value, int width = 4) {
+        for (int k = 0; k < width; ++k) bytes.at(at + size_t(k)) = uint8_t(value >> (8 * k));
+        return bytes;
+    };
+    const size_t firstEmfRecord = U32(emf, 4);
+    const size_t firstWmfRecord = 22 + 18;
+    const struct { std::vector<uint8_t> bytes; const char* what; } cases[] = {
+        {patched(emf, 52, U32(emf, 52) + 1), "EMF record count too high"},
+        {patched(emf, 52, U32(emf, 52) - 1), "EMF record count too low"},
+        {patched(emf, 48, U32(emf, 48) + 4), "EMF nBytes beyond the data"},
+        {patched(emf, firstEmfRecord + 4, 0), "EMF record of size 0"},
+        {patched(emf, firstEmfRecord + 4, 6), "EMF record size not a multiple of 4"},
+        {patched(emf, firstEmfRecord + 4, 0x7FFFFFF0), "EMF record past the end"},
+        {patched(emf, 60, 0x10000), "EMF description past the header"},
+        {patched(emf, 80, 0), "EMF reference device of 0 mm"},
+        {patched(wmf, firstWmfRecord, 0), "WMF record of size 0"},
+        {patched(wmf, firstWmfRecord, 0x40000000), "WMF record past the end"},
+        {patched(wmf, 22 + 6, 0x40000000), "WMF size beyond the data"},
+        {patched(wmf, 22 + 2, 10, 2), "WMF header size not 9"},
+        {patched(wmf, 14, 0, 2), "WMF placeable header of 0 units per inch"},
+        {patched(foreignWmf, 22 + 18 + 6 * 2 * 0 + 0, 2), "WMF record shorter than its header"},
+        {std::vector<uint8_t>{'B', 'M', 0, 0}, "not a metafile"},
+        {std::vector<uint8_t>{}, "empty"},
+    };
+    for (const auto& c : cases) expectInvalid(c.bytes, c.what);
+
+    // A poly-line whose point count exceeds its record, and a DIB transfer whose bits are cut.
+    WmfBuilder b;
+    b.Record(0x0325, {200, 1, 1, 2, 2});
+    expectInvalid(b.Bytes(100, 100, 96, 0), "WMF polyline count beyond its record");
+    std::vector<uint8_t> cut = emf;
+    const std::vector<EmfRecord> records = WalkEmf(emf);
+    const auto dib = std::find_if(records.begin(), records.end(), [](const EmfRecord& r) { return r.type == 81; });
+    ASSERT_NE(dib, records.end());
+    expectInvalid(patched(emf, dib->offset + 60, U32(emf, dib->offset + 60) + 8), "EMF DIB bits past the record");
+    expectInvalid(patched(emf, dib->offset + 8 + 80 + 4, 1000), "EMF DIB taller than its bits");
+}
+
+TEST(MetafileLoad, UnchangedFilesSaveBackByteForByte) {
+    for (const std::vector<uint8_t>& bytes : {ForeignWmf(), ForeignEmf()}) {
+        const auto metafile = Load(bytes);
+        TMemoryStream out;
+        metafile->SaveToStream(out);
+        EXPECT_EQ(out.Bytes(), bytes);
+        // Saved in the other format, it is re-encoded from what was played and still draws the same.
+        metafile->SetEnhanced(!metafile->Enhanced());
+        TMemoryStream converted;
+        metafile->SaveToStream(converted);
+        const auto again = Load(converted.Bytes());
+        EXPECT_EQ(test::MaxDifference(Render(*again, 96, 72), Render(*metafile, 96, 72)), 0);
+    }
+}
+
+TEST(MetafileRegistration, WmfAndEmfOpenAsMetafiles) {
+    RegisterMetafile();
+    for (const char* extension : {"wmf", "EMF"}) {
+        const auto graphic = TPicture::CreateForExtension(extension);
+        EXPECT_STREQ(graphic->ClassName(), "TMetafile");
+    }
+    EXPECT_EQ(TPicture::FindFileFormat("wmf")->Description, "Metafiles Windows");
+    EXPECT_EQ(TPicture::FindFileFormat("emf")->Description, "Metafiles Windows améliorés");
+}
+
+TEST(MetafileWmfOutput, RefusesCoordinatesBeyondSixteenBits) {
+    TMetafile metafile;
+    metafile.SetWidth(40000);
+    metafile.SetHeight(10);
+    metafile.SetEnhanced(false);
+    TMemoryStream stream;
+    EXPECT_THROW(metafile.SaveToStream(stream), EInvalidGraphic);
+}
+
 } // namespace
 } // namespace vermaline
