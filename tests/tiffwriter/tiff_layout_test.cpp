@@ -181,7 +181,8 @@ TEST(TiffLayout, ThirtyTwoBitImageDropsTheFourthByte) {
 }
 
 TEST(TiffLayout, RgbStripHoldsEveryPixelAtEveryWidth) {
-    // Widths on both sides of the 4- and 16-pixel steps the conversion takes.
+    // Widths on both sides of the 4-pixel steps the conversion takes and of where it stops
+    // short of the row end.
     for (TPixelFormat format : {TPixelFormat::pf24bit, TPixelFormat::pf32bit}) {
         for (int width = 1; width <= 37; ++width) {
             TBitmap bitmap(width, 3, format);
