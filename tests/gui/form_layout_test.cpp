@@ -16,6 +16,9 @@
 #include "app/gui/up_down.h"
 #include "tests/gui/gui_fixture.h"
 
+// fontconfig keeps its caches until the process ends; LeakSanitizer is told not to report them.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
 namespace vermaline::gui::test {
 namespace {
 
