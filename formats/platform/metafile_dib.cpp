@@ -69,20 +69,16 @@ TDecodedDIB DecodePackedDIB(std::span<const uint8_t> dib) { return DecodeBmp(dib
 std::shared_ptr<const TBitmap> CropBitmap(const std::shared_ptr<const TBitmap>& bitmap, const TRect& srcRect,
                                           bool mirrorX, bool mirrorY) {
     if (srcRect == Rect(0, 0, bitmap->Width(), bitmap->Height()) && !mirrorX && !mirrorY) return bitmap;
-    TBitmap full;
-    full.Assign(*bitmap);
-    full.SetPixelFormat(TPixelFormat::pf24bit);
+    // Only the rows of the part are converted: the DIB may be far larger than the part drawn.
     auto part = std::make_shared<TBitmap>(srcRect.Width(), srcRect.Height(), TPixelFormat::pf24bit);
+    std::vector<uint8_t> row(size_t(bitmap->Width()) * 4);
     for (int y = 0; y < srcRect.Height(); ++y) {
-        const int sourceY = srcRect.Top + (mirrorY ? srcRect.Height() - 1 - y : y);
-        const uint8_t* in = full.ScanLine(sourceY) + size_t(srcRect.Left) * 3;
+        bitmap->ReadRowBGRA(srcRect.Top + (mirrorY ? srcRect.Height() - 1 - y : y), row.data());
         uint8_t* out = part->ScanLine(y);
-        if (!mirrorX) {
-            std::memcpy(out, in, size_t(srcRect.Width()) * 3);
-            continue;
+        for (int x = 0; x < srcRect.Width(); ++x) {
+            const int sourceX = srcRect.Left + (mirrorX ? srcRect.Width() - 1 - x : x);
+            std::memcpy(out + size_t(x) * 3, &row[size_t(sourceX) * 4], 3);
         }
-        for (int x = 0; x < srcRect.Width(); ++x)
-            std::memcpy(out + size_t(x) * 3, in + size_t(srcRect.Width() - 1 - x) * 3, 3);
     }
     return part;
 }
