@@ -147,12 +147,13 @@ Plan PlanDecoding(DIBHeader& h, bool iconEntry) {
         }
         return p;
     case kBiRle8:
-        if (h.bits != 8) Invalid();
+        // Icon images are stored uncompressed; a compressed one could claim any size in a few bytes.
+        if (h.bits != 8 || iconEntry) Invalid();
         p.format = TPixelFormat::pf8bit;
         p.route = Route::Rle8;
         return p;
     case kBiRle4:
-        if (h.bits != 4) Invalid();
+        if (h.bits != 4 || iconEntry) Invalid();
         p.format = TPixelFormat::pf4bit;
         p.route = Route::Rle4;
         return p;

@@ -197,6 +197,11 @@ TEST(Icon, BrokenIconsRaise) {
     } catch (const EInvalidGraphic& e) {
         EXPECT_STREQ(e.what(), messages::kInvalidIcon);
     }
+    // Icon images are uncompressed: an RLE entry, which could claim millions of rows in a few
+    // bytes, is refused.
+    std::vector<uint8_t> rle = DibEntry(7, 9000000, 8, {{0, 0, 0}}, {0, 1}, {});
+    rle[16] = 1;
+    EXPECT_THROW(LoadIcon(IconFile({rle}, {{7, 0, 8}})), EInvalidGraphic);
     // A huge entry is refused before anything is allocated.
     std::vector<uint8_t> huge = IconFile({DibEntry(60000, 60000, 32, {}, std::vector<uint8_t>(64, 0), {})}, {{0, 0, 32}});
     EXPECT_THROW(LoadIcon(huge), EInvalidGraphic);
