@@ -240,7 +240,9 @@ TEST(MetafileOutput, PlainCanvasStoresNoDescriptionAndShapesSurviveBothFormats) 
         metafile.SetEnhanced(enhanced);
         TMemoryStream stream;
         metafile.SaveToStream(stream);
-        if (enhanced) EXPECT_EQ(U32(stream.Bytes(), 60), 0u);  // no description
+        if (enhanced) {
+            EXPECT_EQ(U32(stream.Bytes(), 60), 0u);  // no description
+        }
         const auto loaded = Load(stream.Bytes());
         EXPECT_EQ(test::MaxDifference(Render(*loaded, 50, 40), test::ToRgba(direct)), 0);
     }
