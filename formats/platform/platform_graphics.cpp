@@ -1,5 +1,7 @@
 #include "formats/platform/bitmap.h"
 #include "formats/platform/icon.h"
+#include "formats/platform/jpeg_image.h"
+#include "formats/platform/metafile.h"
 #include "formats/platform/picture.h"
 
 namespace vermaline {
@@ -10,6 +12,8 @@ void RegisterPlatformGraphics() {
     TPicture::RegisterFileFormat("dib", "Bitmaps", "TBitmap", bitmap);
     TPicture::RegisterFileFormat("rle", "Bitmaps", "TBitmap", bitmap);
     TPicture::RegisterFileFormat("ico", "Icônes", "TIcon", [] { return std::unique_ptr<TGraphic>(std::make_unique<TIcon>()); });
+    RegisterJpegImage();
+    RegisterMetafile();
 }
 
 } // namespace vermaline

@@ -34,6 +34,8 @@ TEST(Picture, LookupsIgnoreCaseAndUnregisterRemovesAClass) {
     RegisterPlatformGraphics();
     ASSERT_NE(TPicture::FindFileFormat("BMP"), nullptr);
     EXPECT_EQ(TPicture::FindFileFormat(".Dib")->ClassName, "TBitmap");
+    for (const char* extension : {"rle", "ico", "jpg", "JPEG", "jpe", "jfif", "wmf", "emf"})
+        EXPECT_NE(TPicture::FindFileFormat(extension), nullptr) << extension;
     TPicture::RegisterFileFormat("Zzt", "Test", "TTest", [] { return std::unique_ptr<TGraphic>(std::make_unique<TBitmap>()); });
     EXPECT_NE(TPicture::FindFileFormat("zZT"), nullptr);
     TPicture::UnregisterGraphicClass("TTest");
