@@ -1,6 +1,6 @@
 #include "app/metafile_output.h"
 
-#include "app/replacing_file.h"
+#include "formats/platform/replacing_file.h"
 #include "app/str_to_int.h"
 #include "formats/platform/metafile.h"
 #include "formats/platform/metafile_canvas.h"

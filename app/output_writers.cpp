@@ -6,7 +6,7 @@
 #include "formats/platform/bitmap.h"
 #include "formats/platform/file_names.h"
 #include "formats/platform/jpeg_image.h"
-#include "app/replacing_file.h"
+#include "formats/platform/replacing_file.h"
 #include "tiffwriter/tiff_writer.h"
 
 namespace vermaline {

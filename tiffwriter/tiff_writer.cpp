@@ -1,17 +1,8 @@
 #include "tiffwriter/tiff_writer.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <atomic>
-#include <cerrno>
-#include <chrono>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <new>
 #include <string_view>
@@ -23,6 +14,7 @@
 
 #include "formats/platform/bitmap.h"
 #include "formats/platform/exceptions.h"
+#include "formats/platform/replacing_file.h"
 #include "formats/platform/stream.h"
 
 namespace vermaline {
@@ -274,91 +266,6 @@ void WriteRgbLayout(TStream& stream, TDIBCopy& dib, int64_t start) {
     });
 }
 
-namespace fs = std::filesystem;
-
-// A name no other writer uses at the same moment: the process, a per-process counter and the
-// clock; O_EXCL settles any remaining clash.
-std::string TemporaryName(const fs::path& target, unsigned attempt) {
-    static std::atomic<unsigned> counter{0};
-    const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-    char suffix[64];
-    std::snprintf(suffix, sizeof suffix, ".%x.%x.%llx.%x.tmp", static_cast<unsigned>(getpid()), counter.fetch_add(1),
-                  static_cast<unsigned long long>(ticks), attempt);
-    // A leading dot keeps the half-written file out of ordinary folder listings.
-    return (target.parent_path() / ("." + target.filename().string() + suffix)).string();
-}
-
-[[noreturn]] void RaiseCannotCreate(const std::string& fileName) {
-    throw EFCreateError(Format(messages::kFileCreate, fileName.c_str()));
-}
-
-// The output file, written under a temporary name beside its target and renamed over the
-// target only when complete, so a failed write never destroys an existing file of that name.
-class TOutputFile {
-public:
-    // Creates the temporary file; raises EFCreateError naming fileName when the folder does
-    // not accept it.
-    explicit TOutputFile(const std::string& fileName);
-    // Removes the temporary file unless Commit succeeded.
-    ~TOutputFile();
-    TOutputFile(const TOutputFile&) = delete;
-    TOutputFile& operator=(const TOutputFile&) = delete;
-
-    TStream& Stream() { return *stream_; }
-    // Stores the written bytes and puts them in place of the target (keeping an existing
-    // target's permissions); raises EWriteError or EFCreateError when that fails.
-    void Commit();
-
-private:
-    std::string fileName_;  // the target; a symbolic link is followed to the file it names
-    std::string tempName_;
-    std::unique_ptr<TFileStream> stream_;
-    bool committed_ = false;
-};
-
-TOutputFile::TOutputFile(const std::string& fileName) : fileName_(fileName) {
-    std::error_code ignored;
-    if (fs::is_symlink(fs::symlink_status(fileName, ignored))) {
-        const fs::path resolved = fs::weakly_canonical(fileName, ignored);
-        if (!resolved.empty()) fileName_ = resolved.string();
-    }
-    const fs::path target(fileName_);
-    if (target.filename().empty()) RaiseCannotCreate(fileName);
-    for (unsigned attempt = 0;; ++attempt) {
-        tempName_ = TemporaryName(target, attempt);
-        const int fd = ::open(tempName_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            ::close(fd);
-            break;
-        }
-        if (errno != EEXIST || attempt == 100) {
-            tempName_.clear();
-            RaiseCannotCreate(fileName);
-        }
-    }
-    try {
-        stream_ = std::make_unique<TFileStream>(tempName_, TFileMode::fmCreate);
-    } catch (const EFCreateError&) {
-        ::unlink(tempName_.c_str());
-        RaiseCannotCreate(fileName);
-    }
-}
-
-TOutputFile::~TOutputFile() {
-    stream_.reset();
-    if (!committed_ && !tempName_.empty()) ::unlink(tempName_.c_str());
-}
-
-void TOutputFile::Commit() {
-    stream_->Flush();
-    stream_.reset();
-    struct stat existing;
-    if (::stat(fileName_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
-        ::chmod(tempName_.c_str(), existing.st_mode & 07777);
-    if (std::rename(tempName_.c_str(), fileName_.c_str()) != 0) RaiseCannotCreate(fileName_);
-    committed_ = true;
-}
-
 } // namespace
 
 void WriteTiffToStream(TStream& stream, const TBitmap& bitmap) {
@@ -372,7 +279,7 @@ void WriteTiffToStream(TStream& stream, const TBitmap& bitmap) {
 }
 
 void WriteTiffToFile(const std::string& fileName, const TBitmap& bitmap) {
-    TOutputFile file(fileName);
+    TReplacingFile file(fileName);
     WriteTiffToStream(file.Stream(), bitmap);
     file.Commit();
 }

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "app/output_writers.h"
-#include "app/replacing_file.h"
+#include "formats/platform/replacing_file.h"
 #include "formats/platform/bitmap.h"
 #include "formats/platform/exceptions.h"
 #include "formats/platform/file_names.h"

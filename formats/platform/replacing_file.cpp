@@ -1,10 +1,11 @@
-#include "app/replacing_file.h"
+#include "formats/platform/replacing_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <vector>
 
 #include "formats/platform/exceptions.h"
@@ -31,15 +32,23 @@ mode_t NewFileMode() {
 } // namespace
 
 TReplacingFile::TReplacingFile(std::string target) : target_(std::move(target)) {
+    const std::string requested = target_;
+    // Writing through a symbolic link replaces the file it names, not the link.
+    std::error_code ignored;
+    namespace fs = std::filesystem;
+    if (fs::is_symlink(fs::symlink_status(target_, ignored))) {
+        const fs::path resolved = fs::weakly_canonical(target_, ignored);
+        if (!resolved.empty()) target_ = resolved.string();
+    }
     const std::string name = ExtractFileName(target_);
-    if (name.empty()) RaiseCannotCreate(target_);
+    if (name.empty()) RaiseCannotCreate(requested);
     // A leading dot keeps the unfinished file out of ordinary folder listings.
     const std::string pattern = ExtractFilePath(target_) + "." + name + ".XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     const mode_t mode = NewFileMode();
     const int fd = ::mkostemp(buffer.data(), O_CLOEXEC);
-    if (fd < 0) RaiseCannotCreate(target_);
+    if (fd < 0) RaiseCannotCreate(requested);
     ::fchmod(fd, mode);
     ::close(fd);
     temp_ = buffer.data();
@@ -47,7 +56,7 @@ TReplacingFile::TReplacingFile(std::string target) : target_(std::move(target)) 
         stream_ = std::make_unique<TFileStream>(temp_, TFileMode::fmCreate);
     } catch (const EStreamError&) {
         ::unlink(temp_.c_str());
-        RaiseCannotCreate(target_);
+        RaiseCannotCreate(requested);
     }
 }
 
