@@ -1,5 +1,8 @@
 // The windows as they are at start-up: captions, items, texts, hints, sizes and states.
+#include <cstdlib>
 #include <QCheckBox>
+#include <QImage>
+#include <QPixmap>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +18,7 @@
 #include "app/gui/radio_group.h"
 #include "app/gui/up_down.h"
 #include "tests/gui/gui_fixture.h"
+#include "tests/support/oracle.h"
 
 // fontconfig keeps its caches until the process ends; LeakSanitizer is told not to report them.
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
@@ -203,9 +207,10 @@ TEST_F(Layout, OptionDialogs) {
 }
 
 // Renders the main window for the documentation when VERMALINE_SCREENSHOT names a file.
+// Renders the window as the README shows it; VERMALINE_SCREENSHOT=file.png keeps the picture.
 TEST_F(Layout, Screenshot) {
-    const char* target = std::getenv("VERMALINE_SCREENSHOT");
-    if (!target) GTEST_SKIP() << "VERMALINE_SCREENSHOT not set";
+    const char* kept = std::getenv("VERMALINE_SCREENSHOT");
+    const std::string target = kept ? std::string(kept) : vermaline::test::TempDir() + "/window.png";
     Form().DirectoryListBox1->SetDirectory(VERMALINE_SOURCE_DIR "/samples");
     Form().FileListBox1->setCurrentRow(2);
     Form().FileListBox1DblClick();
@@ -215,7 +220,10 @@ TEST_F(Layout, Screenshot) {
     Form().ProgressBar1->setValue(1000);
     Form().show();
     QApplication::processEvents();
-    ASSERT_TRUE(Form().grab().save(target));
+    const QPixmap picture = Form().grab();
+    EXPECT_EQ(picture.size(), Form().size());
+    ASSERT_TRUE(picture.save(QString::fromStdString(target)));
+    EXPECT_FALSE(QImage(QString::fromStdString(target)).isNull());
 }
 
 } // namespace
