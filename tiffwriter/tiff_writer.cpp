@@ -84,28 +84,52 @@ private:
     std::vector<uint8_t> bytes_;
 };
 
-// The device-independent copy the file is made from. 15- and 16-bit bitmaps are taken at 24
-// bits: TIFF readers expect whole bytes per sample, and the widening is lossless.
-TDIBCopy SourceCopy(const TBitmap& bitmap) {
-    const int bits = bitmap.BitsPerPixel() == 16 ? 24 : 0;
-    try {
-        return bitmap.GetDIB(bits, true);
-    } catch (const std::bad_alloc&) {
-        throw EOutOfMemory(messages::kOutOfMemory);
+// The rows the file is made from, top row first. 24- and 32-bit and indexed bitmaps serve their
+// own rows; 15- and 16-bit bitmaps are widened to 24 bits first, because TIFF readers expect
+// whole bytes per sample and the widening is lossless. Indexed images bring a colour table of
+// 2^bits entries.
+class TSourceRows {
+public:
+    explicit TSourceRows(const TBitmap& bitmap) : bitmap_(bitmap), bits_(bitmap.BitsPerPixel()) {
+        if (bits_ == 16) {
+            try {
+                widened_ = bitmap.GetDIB(24, false);
+            } catch (const std::bad_alloc&) {
+                throw EOutOfMemory(messages::kOutOfMemory);
+            }
+            bits_ = 24;
+        }
+        if (bits_ <= 8) {
+            const auto palette = bitmap.PaletteEntries();
+            colorTable_.resize(size_t(1) << bits_);
+            for (size_t i = 0; i < palette.size() && i < colorTable_.size(); ++i)
+                colorTable_[i] = {palette[i].peBlue, palette[i].peGreen, palette[i].peRed, 0};
+        }
     }
-}
+    uint32_t Width() const { return static_cast<uint32_t>(bitmap_.Width()); }
+    uint32_t Height() const { return static_cast<uint32_t>(bitmap_.Height()); }
+    int BitsPerPixel() const { return bits_; }
+    const std::vector<TRGBQuad>& ColorTable() const { return colorTable_; }
+    const uint8_t* Row(int y) { return widened_.Bits.empty() ? bitmap_.ScanLine(y) : widened_.Row(y); }
+
+private:
+    const TBitmap& bitmap_;
+    int bits_;
+    TDIBCopy widened_;
+    std::vector<TRGBQuad> colorTable_;
+};
 
 // Writes the image rows from the top of the image to the bottom, each made of rowBytes bytes
 // by convert(source row, output row).
 template <typename Convert>
-void WriteStrip(TStream& stream, TDIBCopy& dib, size_t rowBytes, Convert convert) {
-    const int height = dib.Height;
+void WriteStrip(TStream& stream, TSourceRows& source, size_t rowBytes, Convert convert) {
+    const int height = static_cast<int>(source.Height());
     const size_t rowsPerChunk = std::max<size_t>(1, kChunkBytes / rowBytes);
     std::vector<uint8_t> chunk(std::min<size_t>(rowsPerChunk, static_cast<size_t>(height)) * rowBytes);
     for (int y = 0; y < height;) {
         const int rows = static_cast<int>(std::min<size_t>(rowsPerChunk, static_cast<size_t>(height - y)));
         uint8_t* out = chunk.data();
-        for (int i = 0; i < rows; ++i, ++y, out += rowBytes) convert(dib.Row(dib.BottomUp ? height - 1 - y : y), out);
+        for (int i = 0; i < rows; ++i, ++y, out += rowBytes) convert(source.Row(y), out);
         stream.WriteBuffer(chunk.data(), static_cast<int64_t>(out - chunk.data()));
     }
 }
@@ -169,10 +193,10 @@ void WriteParts(TStream& stream, int64_t start, ByteWriter& head, uint32_t direc
 
 // Palette image (1, 4 or 8 bits): colour map, resolutions and software name, then the strip,
 // then the directory.
-void WritePaletteLayout(TStream& stream, TDIBCopy& dib, int64_t start) {
-    const uint32_t width = static_cast<uint32_t>(dib.Width);
-    const uint32_t height = static_cast<uint32_t>(dib.Height);
-    const int bits = dib.BitsPerPixel;
+void WritePaletteLayout(TStream& stream, TSourceRows& source, int64_t start) {
+    const uint32_t width = source.Width();
+    const uint32_t height = source.Height();
+    const int bits = source.BitsPerPixel();
     const uint32_t colors = uint32_t(1) << bits;
     const size_t rowBytes = (static_cast<size_t>(width) * bits + 7) / 8;
     const uint32_t stripBytes = static_cast<uint32_t>(rowBytes * height);
@@ -181,9 +205,9 @@ void WritePaletteLayout(TStream& stream, TDIBCopy& dib, int64_t start) {
     ByteWriter head;
     head.Put(TifHeader.data(), TifHeader.size());
     const uint32_t colorMapAt = static_cast<uint32_t>(head.Size());
-    for (const TRGBQuad& q : dib.ColorTable) head.Put16(uint16_t(q.rgbRed << 8));
-    for (const TRGBQuad& q : dib.ColorTable) head.Put16(uint16_t(q.rgbGreen << 8));
-    for (const TRGBQuad& q : dib.ColorTable) head.Put16(uint16_t(q.rgbBlue << 8));
+    for (const TRGBQuad& q : source.ColorTable()) head.Put16(uint16_t(q.rgbRed << 8));
+    for (const TRGBQuad& q : source.ColorTable()) head.Put16(uint16_t(q.rgbGreen << 8));
+    for (const TRGBQuad& q : source.ColorTable()) head.Put16(uint16_t(q.rgbBlue << 8));
     const uint32_t xResAt = static_cast<uint32_t>(head.Size());
     head.Put32(X_Res_Value[0]);
     head.Put32(X_Res_Value[1]);
@@ -212,15 +236,15 @@ void WritePaletteLayout(TStream& stream, TDIBCopy& dib, int64_t start) {
         {320, kShort, 3 * colors, colorMapAt},                 // ColorMap
     }};
     WriteParts(stream, start, head, stripAt + stripBytes, DirectoryCOL, [&] {
-        WriteStrip(stream, dib, rowBytes, [rowBytes](const uint8_t* in, uint8_t* out) { std::memcpy(out, in, rowBytes); });
+        WriteStrip(stream, source, rowBytes, [rowBytes](const uint8_t* in, uint8_t* out) { std::memcpy(out, in, rowBytes); });
     });
 }
 
 // RGB image (24 or 32 bits): resolutions, bits per sample and software name, then the strip of
 // red, green, blue triples, then the directory.
-void WriteRgbLayout(TStream& stream, TDIBCopy& dib, int64_t start) {
-    const uint32_t width = static_cast<uint32_t>(dib.Width);
-    const uint32_t height = static_cast<uint32_t>(dib.Height);
+void WriteRgbLayout(TStream& stream, TSourceRows& source, int64_t start) {
+    const uint32_t width = source.Width();
+    const uint32_t height = source.Height();
     const size_t rowBytes = size_t(3) * width;
     const uint32_t stripBytes = static_cast<uint32_t>(rowBytes * height);
 
@@ -259,10 +283,10 @@ void WriteRgbLayout(TStream& stream, TDIBCopy& dib, int64_t start) {
     // TIFF readers accept a directory at any offset.
     WriteParts(stream, start, head, stripAt + stripBytes, DirectoryRGB, [&] {
         // The fourth byte of 32-bit pixels is dropped.
-        if (dib.BitsPerPixel == 32)
-            WriteStrip(stream, dib, rowBytes, [width](const uint8_t* in, uint8_t* out) { BgrToRgb<4>(in, out, width); });
+        if (source.BitsPerPixel() == 32)
+            WriteStrip(stream, source, rowBytes, [width](const uint8_t* in, uint8_t* out) { BgrToRgb<4>(in, out, width); });
         else
-            WriteStrip(stream, dib, rowBytes, [width](const uint8_t* in, uint8_t* out) { BgrToRgb<3>(in, out, width); });
+            WriteStrip(stream, source, rowBytes, [width](const uint8_t* in, uint8_t* out) { BgrToRgb<3>(in, out, width); });
     });
 }
 
@@ -270,12 +294,12 @@ void WriteRgbLayout(TStream& stream, TDIBCopy& dib, int64_t start) {
 
 void WriteTiffToStream(TStream& stream, const TBitmap& bitmap) {
     if (bitmap.Empty()) return;
-    TDIBCopy dib = SourceCopy(bitmap);
+    TSourceRows source(bitmap);
     const int64_t start = stream.Position();
-    if (dib.BitsPerPixel <= 8)
-        WritePaletteLayout(stream, dib, start);
+    if (source.BitsPerPixel() <= 8)
+        WritePaletteLayout(stream, source, start);
     else
-        WriteRgbLayout(stream, dib, start);
+        WriteRgbLayout(stream, source, start);
 }
 
 void WriteTiffToFile(const std::string& fileName, const TBitmap& bitmap) {
