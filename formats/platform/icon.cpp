@@ -67,7 +67,8 @@ bool Measure(TStream& stream, int64_t base, const uint8_t* entry, int64_t stream
             c.depth = int(LE16(&head[14]));
         }
     }
-    if (width <= 0 || height <= 0) return false;
+    // PNG limits both sizes to 2^31 - 1, which also keeps the product inside 64 bits.
+    if (width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX) return false;
     c.pixels = width * height;
     return true;
 }

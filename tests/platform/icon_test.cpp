@@ -205,6 +205,11 @@ TEST(Icon, BrokenIconsRaise) {
     // A huge entry is refused before anything is allocated.
     std::vector<uint8_t> huge = IconFile({DibEntry(60000, 60000, 32, {}, std::vector<uint8_t>(64, 0), {})}, {{0, 0, 32}});
     EXPECT_THROW(LoadIcon(huge), EInvalidGraphic);
+    // A PNG entry claiming 2^32 - 1 pixels each way is not measured as a candidate at all.
+    Bytes png;
+    png.raw({0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}).u32(0x0D000000).raw({'I', 'H', 'D', 'R'});
+    png.raw({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 8, 6, 0, 0, 0}).u32(0);
+    EXPECT_THROW(LoadIcon(IconFile({png.data}, {{0, 0, 32}})), EInvalidGraphic);
 }
 
 TEST(Icon, EmptyIcon) {
