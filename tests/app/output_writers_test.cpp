@@ -1,12 +1,9 @@
 // The output writers, checked with other programs: Pillow and libtiff read what we write.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 
-#include <filesystem>
 
 #include "app/output_writers.h"
-#include "formats/platform/replacing_file.h"
 #include "formats/platform/bitmap.h"
 #include "formats/platform/exceptions.h"
 #include "formats/platform/file_names.h"
@@ -38,13 +35,6 @@ std::pair<int, int> PillowMetafileSize(const std::string& path) {
     return {w, h};
 }
 
-std::vector<std::string> Listing(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST(OutputWriters, BitmapJpegAndTiffOpenInPillowWithTheDrawnPixels) {
     const std::string dir = test::TempDir();
     auto source = Bands();
@@ -66,7 +56,7 @@ TEST(OutputWriters, BitmapJpegAndTiffOpenInPillowWithTheDrawnPixels) {
         ASSERT_TRUE(decoded) << c.file;
         EXPECT_LE(test::MaxDifference(*decoded, expected), c.tolerance) << c.file;
     }
-    EXPECT_EQ(Listing(dir), (std::vector<std::string>{"bandes.bmp", "bandes.jpg", "bandes.tif"})) << "no temporary left";
+    EXPECT_EQ(test::ListFolder(dir), (std::vector<std::string>{"bandes.bmp", "bandes.jpg", "bandes.tif"})) << "no temporary left";
     EXPECT_EQ(test::Capture("tiffinfo " + dir + "/bandes.tif 2>&1 | grep -c 'Image Width: 101 Image Length: 75'"), "1\n");
 }
 
@@ -148,37 +138,7 @@ TEST(OutputWriters, FormatsWithoutAWriterWriteNothing) {
         options.FormatIndex = index;
         EXPECT_FALSE(WriteOutput(*source, {101, 75}, dir, "x", options)) << index;
     }
-    EXPECT_TRUE(Listing(dir).empty());
-}
-
-TEST(ReplacingFile, AnUnfinishedFileNeverReplacesTheTarget) {
-    const std::string dir = test::TempDir();
-    const std::string target = dir + "/sortie.bmp";
-    test::WriteFile(target, {'o', 'l', 'd'});
-    ::chmod(target.c_str(), 0640);
-    {
-        TReplacingFile file(target);
-        file.Stream().WriteBuffer("new", 3);
-    }
-    EXPECT_EQ(test::ReadFile(target), (std::vector<uint8_t>{'o', 'l', 'd'}));
-    EXPECT_EQ(Listing(dir), std::vector<std::string>{"sortie.bmp"});
-    {
-        TReplacingFile file(target);
-        file.Stream().WriteBuffer("new!", 4);
-        file.Commit();
-    }
-    EXPECT_EQ(test::ReadFile(target), (std::vector<uint8_t>{'n', 'e', 'w', '!'}));
-    struct stat st;
-    ASSERT_EQ(::stat(target.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0640u) << "the replaced file keeps its permissions";
-    EXPECT_EQ(Listing(dir), std::vector<std::string>{"sortie.bmp"});
-
-    try {
-        TReplacingFile file(dir + "/absent/x.bmp");
-        FAIL();
-    } catch (const EFCreateError& e) {
-        EXPECT_EQ(std::string(e.what()), "Impossible de créer le fichier " + dir + "/absent/x.bmp");
-    }
+    EXPECT_TRUE(test::ListFolder(dir).empty());
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -55,6 +56,13 @@ std::string TempDir() {
     const fs::path dir = root.path / std::to_string(++counter);
     fs::create_directories(dir);
     return dir.string();
+}
+
+std::vector<std::string> ListFolder(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::vector<uint8_t> ReadFile(const std::string& path) {

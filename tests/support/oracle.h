@@ -33,6 +33,8 @@ RgbaImage ToRgba(const TBitmap& bitmap);
 // Largest per-channel difference of two images of the same size (colour channels only unless
 // withAlpha); -1 when the sizes differ.
 int MaxDifference(const RgbaImage& a, const RgbaImage& b, bool withAlpha = false);
+// The names in a folder, sorted.
+std::vector<std::string> ListFolder(const std::string& dir);
 // Reads a whole file.
 std::vector<uint8_t> ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
