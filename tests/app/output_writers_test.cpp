@@ -1,8 +1,6 @@
 // The output writers, checked with other programs: Pillow and libtiff read what we write.
 #include <gtest/gtest.h>
 
-
-
 #include "app/output_writers.h"
 #include "formats/platform/bitmap.h"
 #include "formats/platform/exceptions.h"
