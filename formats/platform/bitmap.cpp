@@ -15,29 +15,6 @@ constexpr std::array<TPaletteEntry, 2> kBlackWhite = {{{0, 0, 0, 0}, {255, 255, 
 
 int Luminance(uint8_t r, uint8_t g, uint8_t b) { return (r * 77 + g * 150 + b * 29) >> 8; }
 
-// Maps colours to the nearest entry of a palette, remembering recent answers: a photo has far
-// fewer distinct colours than pixels, and exact palette colours must keep their first index.
-class NearestIndexCache {
-public:
-    explicit NearestIndexCache(std::span<const TPaletteEntry> palette) : palette_(palette) { keys_.fill(kEmpty); }
-    uint8_t Index(uint8_t r, uint8_t g, uint8_t b) {
-        const uint32_t key = uint32_t(r) << 16 | uint32_t(g) << 8 | b;
-        const uint32_t slot = (key * 2654435761u) >> (32 - kBits);
-        if (keys_[slot] != key) {
-            keys_[slot] = key;
-            values_[slot] = static_cast<uint8_t>(GetNearestPaletteIndex(palette_, r, g, b));
-        }
-        return values_[slot];
-    }
-
-private:
-    static constexpr int kBits = 14;
-    static constexpr uint32_t kEmpty = 0xFFFFFFFFu;
-    std::span<const TPaletteEntry> palette_;
-    std::array<uint32_t, 1u << kBits> keys_;
-    std::array<uint8_t, 1u << kBits> values_{};
-};
-
 } // namespace
 
 size_t BytesPerScanLine(int64_t width, int bitsPerPixel) {
@@ -267,8 +244,8 @@ void TBitmap::SetPixelFormat(TPixelFormat format) {
     }
     target.Allocate(width_, height_, format);
     std::vector<uint8_t> bgra(static_cast<size_t>(width_) * 4);
-    std::unique_ptr<NearestIndexCache> cache;
-    if (IsIndexed(format) && !byLuminance) cache = std::make_unique<NearestIndexCache>(target.palette_);
+    std::unique_ptr<TNearestColorCache> cache;
+    if (IsIndexed(format) && !byLuminance) cache = std::make_unique<TNearestColorCache>(target.palette_);
     for (int y = 0; y < height_; ++y) {
         ReadRowBGRA(y, bgra.data());
         if (format_ == TPixelFormat::pf32bit)

@@ -1,5 +1,6 @@
 #pragma once
 // Logical palettes of up to 256 entries and the fixed palettes of the simulated desktop.
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -41,6 +42,30 @@ unsigned SetPaletteEntries(const HPALETTE& palette, unsigned start, unsigned cou
 HPALETTE CopyPalette(const HPALETTE& palette);
 // Index of the entry nearest (squared RGB distance, first wins a tie) to the colour; 0 when empty.
 unsigned GetNearestPaletteIndex(std::span<const TPaletteEntry> entries, uint8_t red, uint8_t green, uint8_t blue);
+
+// Maps colours to the nearest entry of a palette, remembering recent answers: images have far
+// fewer distinct colours than pixels, and exact palette colours keep their first index. The
+// palette must outlive the cache.
+class TNearestColorCache {
+public:
+    explicit TNearestColorCache(std::span<const TPaletteEntry> palette) : palette_(palette) { keys_.fill(kEmpty); }
+    uint8_t Index(uint8_t red, uint8_t green, uint8_t blue) {
+        const uint32_t key = uint32_t(red) << 16 | uint32_t(green) << 8 | blue;
+        const uint32_t slot = (key * 2654435761u) >> (32 - kBits);
+        if (keys_[slot] != key) {
+            keys_[slot] = key;
+            values_[slot] = static_cast<uint8_t>(GetNearestPaletteIndex(palette_, red, green, blue));
+        }
+        return values_[slot];
+    }
+
+private:
+    static constexpr int kBits = 13;
+    static constexpr uint32_t kEmpty = 0xFFFFFFFFu;  // no colour has this key
+    std::span<const TPaletteEntry> palette_;
+    std::array<uint32_t, 1u << kBits> keys_;
+    std::array<uint8_t, 1u << kBits> values_{};
+};
 
 // The 20 static colours: the stock default palette.
 std::span<const TPaletteEntry> StaticColors();

@@ -12,19 +12,7 @@ TPixelStore::TPixelStore(const TBitmap& target)
     : format_(target.PixelFormat()),
       bits_(target.BitsPerPixel()),
       fourth_(target.AlphaChannel() ? 255 : 0),
-      palette_(target.PaletteEntries()) {
-    keys_.fill(0xFFFFFFFFu);
-}
-
-unsigned TPixelStore::Index(uint8_t b, uint8_t g, uint8_t r) {
-    const uint32_t key = uint32_t(r) << 16 | uint32_t(g) << 8 | b;
-    const uint32_t slot = (key * 2654435761u) >> (32 - kCacheBits);
-    if (keys_[slot] != key) {
-        keys_[slot] = key;
-        values_[slot] = static_cast<uint8_t>(GetNearestPaletteIndex(palette_, r, g, b));
-    }
-    return values_[slot];
-}
+      nearest_(target.PaletteEntries()) {}
 
 void TPixelStore::Store(uint8_t* row, int x, uint8_t b, uint8_t g, uint8_t r) {
     switch (format_) {
@@ -35,7 +23,7 @@ void TPixelStore::Store(uint8_t* row, int x, uint8_t b, uint8_t g, uint8_t r) {
         const int shift = 8 - bits_ * (x % perByte + 1);
         uint8_t& cell = row[x / perByte];
         const unsigned mask = ((1u << bits_) - 1) << shift;
-        cell = static_cast<uint8_t>((cell & ~mask) | ((Index(b, g, r) << shift) & mask));
+        cell = static_cast<uint8_t>((cell & ~mask) | ((nearest_.Index(r, g, b) << shift) & mask));
         break;
     }
     case TPixelFormat::pf15bit:

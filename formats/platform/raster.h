@@ -1,7 +1,6 @@
 #pragma once
 // Rasterising helpers of the bitmap canvas: storing colours in any pixel format, and the pixel
 // spans of filled shapes and lines, all limited to a clip rectangle.
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -22,15 +21,10 @@ public:
     void Store(uint8_t* row, int x, uint8_t b, uint8_t g, uint8_t r);
 
 private:
-    unsigned Index(uint8_t b, uint8_t g, uint8_t r);
-
-    static constexpr int kCacheBits = 12;
     TPixelFormat format_;
     int bits_;
     uint8_t fourth_;
-    std::span<const TPaletteEntry> palette_;
-    std::array<uint32_t, 1u << kCacheBits> keys_;
-    std::array<uint8_t, 1u << kCacheBits> values_{};
+    TNearestColorCache nearest_;
 };
 
 // Fills horizontal spans of one colour, clipped to a rectangle that lies within the bitmap.
