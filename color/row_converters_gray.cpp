@@ -42,14 +42,7 @@ void TColorManager::RowConvertGray(TSourceRow source, void* target, uint32_t cou
             });
         });
     };
-    if (bs == 8 && bt == 8)
-        run(uint8_t{}, uint8_t{});
-    else if (bs == 8)
-        run(uint8_t{}, uint16_t{});
-    else if (bt == 8)
-        run(uint16_t{}, uint8_t{});
-    else
-        run(uint16_t{}, uint16_t{});
+    SelectSampleTypes(bs, bt, run);
 }
 
 } // namespace vermaline

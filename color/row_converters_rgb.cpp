@@ -89,14 +89,7 @@ void ConvertRGBFamily(const TColorManager& manager, TSourceRow source, void* tar
             });
         });
     };
-    if (bs == 8 && bt == 8)
-        run(uint8_t{}, uint8_t{});
-    else if (bs == 8)
-        run(uint8_t{}, uint16_t{});
-    else if (bt == 8)
-        run(uint16_t{}, uint8_t{});
-    else
-        run(uint16_t{}, uint16_t{});
+    SelectSampleTypes(bs, bt, run);
 }
 
 } // namespace

@@ -102,14 +102,7 @@ void ConvertYCbCr(const TColorManager& manager, TSourceRow source, void* target,
             });
         });
     };
-    if (bs == 8 && bt == 8)
-        run(uint8_t{}, uint8_t{});
-    else if (bs == 8)
-        run(uint8_t{}, uint16_t{});
-    else if (bt == 8)
-        run(uint16_t{}, uint8_t{});
-    else
-        run(uint16_t{}, uint16_t{});
+    SelectSampleTypes(bs, bt, run);
 }
 
 } // namespace

@@ -90,6 +90,20 @@ inline void Select(bool value, F&& f) {
         f(std::false_type{});
 }
 
+// Runs run(source sample, target sample) with uint8_t or uint16_t values standing for the
+// source and target sample widths of 8 or 16 bits.
+template <class F>
+inline void SelectSampleTypes(unsigned sourceBits, unsigned targetBits, F&& run) {
+    if (sourceBits == 8 && targetBits == 8)
+        run(uint8_t{}, uint8_t{});
+    else if (sourceBits == 8)
+        run(uint8_t{}, uint16_t{});
+    else if (targetBits == 8)
+        run(uint16_t{}, uint8_t{});
+    else
+        run(uint16_t{}, uint16_t{});
+}
+
 // Reads consecutive fields of 1 to 16 bits, most significant bits first, touching no byte
 // beyond the last field.
 class BitReader {
