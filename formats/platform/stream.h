@@ -2,6 +2,7 @@
 // Byte streams: files and memory. Reading past the end raises EReadError.
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,7 @@ public:
 
 private:
     std::FILE* file_ = nullptr;
+    std::unique_ptr<char[]> buffer_;
     std::string fileName_;
     bool writing_ = false;
 };
