@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -28,31 +26,11 @@ std::unique_ptr<TBitmap> LoadBytes(const std::vector<uint8_t>& bytes) {
 
 std::unique_ptr<TBitmap> LoadPath(const std::string& path) { return LoadBytes(test::ReadFile(path)); }
 
-// ImageMagick's decoding of a file as 8-bit RGBA.
-std::optional<RgbaImage> MagickDecode(const std::string& path) {
-    std::istringstream size(test::Capture("identify -format '%w %h' '" + path + "' 2>/dev/null"));
-    RgbaImage image;
-    if (!(size >> image.width >> image.height)) return std::nullopt;
-    const std::string raw = test::Capture("convert '" + path + "' -depth 8 rgba:- 2>/dev/null");
-    image.rgba.assign(raw.begin(), raw.end());
-    if (image.rgba.size() != size_t(image.width) * image.height * 4) return std::nullopt;
-    return image;
-}
-
-// Little-endian file building for the hand-made fixtures.
-struct Bytes {
-    std::vector<uint8_t> data;
-    Bytes& u8(unsigned v) { data.push_back(uint8_t(v)); return *this; }
-    Bytes& u16(unsigned v) { return u8(v).u8(v >> 8); }
-    Bytes& u32(uint32_t v) { return u16(v).u16(v >> 16); }
-    Bytes& raw(const std::vector<uint8_t>& v) { data.insert(data.end(), v.begin(), v.end()); return *this; }
-    Bytes& zeros(size_t n) { data.resize(data.size() + n, 0); return *this; }
-};
 
 // A 40-byte information header (or a longer one padded with the given masks and zeros).
 std::vector<uint8_t> InfoHeader(int32_t width, int32_t height, int bits, uint32_t compression, uint32_t colors = 0,
                                 uint32_t size = 40, std::vector<uint32_t> masks = {}) {
-    Bytes b;
+    test::LeBytes b;
     b.u32(size).u32(uint32_t(width)).u32(uint32_t(height)).u16(1).u16(bits).u32(compression).u32(0).u32(0).u32(0)
         .u32(colors).u32(0);
     for (uint32_t m : masks) b.u32(m);
@@ -65,13 +43,13 @@ std::vector<uint8_t> InfoHeader(int32_t width, int32_t height, int bits, uint32_
 std::vector<uint8_t> BmpFile(const std::vector<uint8_t>& info, const std::vector<uint8_t>& rest,
                              const std::vector<uint8_t>& pixels, int64_t offset = -1) {
     const uint32_t off = offset >= 0 ? uint32_t(offset) : uint32_t(14 + info.size() + rest.size());
-    Bytes b;
+    test::LeBytes b;
     b.u8('B').u8('M').u32(uint32_t(14 + info.size() + rest.size() + pixels.size())).u32(0).u32(off);
     return b.raw(info).raw(rest).raw(pixels).data;
 }
 
 std::vector<uint8_t> Quads(const std::vector<std::array<uint8_t, 3>>& rgb) {
-    Bytes b;
+    test::LeBytes b;
     for (auto& c : rgb) b.u8(c[2]).u8(c[1]).u8(c[0]).u8(0);
     return b.data;
 }
@@ -174,7 +152,7 @@ TEST_P(WrittenByOthers, DecodesTheirPixels) {
         EXPECT_GE(test::MaxDifference(mine, *pillow, c.alpha), 0);
     }
     if (c.magickTolerance >= 0) {
-        const auto magick = MagickDecode(path);
+        const auto magick = test::MagickDecode(path);
         ASSERT_TRUE(magick) << "ImageMagick could not read " << c.name;
         EXPECT_EQ(test::MaxDifference(mine, *magick, c.alpha && c.magickAlpha), c.magickTolerance) << "against ImageMagick";
         if (!c.magickAlpha) {
@@ -206,9 +184,9 @@ struct HandCase {
 
 std::vector<uint8_t> Os2Core4Bit() {
     // 12-byte header, 3-byte colour entries, 5 x 3 pixels of 4 bits.
-    Bytes info;
+    test::LeBytes info;
     info.u32(12).u16(5).u16(3).u16(1).u16(4);
-    Bytes table;
+    test::LeBytes table;
     for (int i = 0; i < 16; ++i) table.u8(i * 16).u8(255 - i * 10).u8(i * 7);
     const std::vector<uint8_t> pixels = {0x01, 0x23, 0x40, 0, 0x56, 0x78, 0x90, 0, 0xAB, 0xCD, 0xE0, 0};
     return BmpFile(info.data, table.data, pixels);
@@ -257,22 +235,22 @@ std::vector<uint8_t> OffsetForgetsTable() {
 }
 
 std::vector<uint8_t> Rgb555Plain() {
-    Bytes px;
+    test::LeBytes px;
     for (unsigned v : {0x0000u, 0x7FFFu, 0x7C00u, 0x03E0u, 0x001Fu, 0x1234u, 0x8421u}) px.u16(v);
     px.u16(0);
     return BmpFile(InfoHeader(7, 1, 16, 0), {}, px.data);
 }
 
 std::vector<uint8_t> Masks101010() {
-    Bytes px;
+    test::LeBytes px;
     for (uint32_t v : {0u, 0x3FFFFFFFu, 0x3FF00000u, 0x000FFC00u, 0x000003FFu, 0x12345678u}) px.u32(v);
     return BmpFile(InfoHeader(6, 1, 32, 3, 0, 124, {0x3FF00000, 0x000FFC00, 0x000003FF, 0}), {}, px.data);
 }
 
 std::vector<uint8_t> Bitfields565Header40() {
-    Bytes masks;
+    test::LeBytes masks;
     masks.u32(0xF800).u32(0x07E0).u32(0x001F);
-    Bytes px;
+    test::LeBytes px;
     for (unsigned v : {0xFFFFu, 0xF800u, 0x07E0u, 0x001Fu, 0x1234u}) px.u16(v);
     px.u16(0);
     return BmpFile(InfoHeader(5, 1, 16, 3), masks.data, px.data);
@@ -342,7 +320,7 @@ TEST_P(HandBuilt, DecodesLikeTheOtherReaders) {
         EXPECT_GE(test::MaxDifference(mine, *pillow), 0);
     }
     if (c.magick >= 0) {
-        const auto magick = MagickDecode(path);
+        const auto magick = test::MagickDecode(path);
         ASSERT_TRUE(magick);
         EXPECT_LE(test::MaxDifference(mine, *magick), c.magick) << "against ImageMagick";
         EXPECT_GE(test::MaxDifference(mine, *magick), 0);
@@ -387,7 +365,7 @@ TEST(BmpRead, TwoBitPixelsWidenToFourBits) {
 }
 
 TEST(BmpRead, AlphaOnlyWhereTheFileDefinesIt) {
-    Bytes px;
+    test::LeBytes px;
     px.u32(0x80112233).u32(0x00445566);
     // A v5 header with an alpha mask: composited.
     auto withAlpha = LoadBytes(BmpFile(InfoHeader(2, 1, 32, 3, 0, 124, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}), {}, px.data));
@@ -399,14 +377,14 @@ TEST(BmpRead, AlphaOnlyWhereTheFileDefinesIt) {
     EXPECT_FALSE(plain->AlphaChannel());
     EXPECT_EQ(Pixel(*plain, 1, 0)[3], 255);
     // An alpha mask over all-zero bytes means an opaque picture.
-    Bytes zero;
+    test::LeBytes zero;
     zero.u32(0x00112233).u32(0x00445566);
     auto opaque = LoadBytes(BmpFile(InfoHeader(2, 1, 32, 3, 0, 124, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}), {}, zero.data));
     EXPECT_FALSE(opaque->AlphaChannel());
     // BI_ALPHABITFIELDS after a 40-byte header, in an unusual order (alpha low).
-    Bytes masks;
+    test::LeBytes masks;
     masks.u32(0xFF000000).u32(0xFF0000).u32(0xFF00).u32(0xFF);
-    Bytes rgba;
+    test::LeBytes rgba;
     rgba.u32(0x11223340);
     auto six = LoadBytes(BmpFile(InfoHeader(1, 1, 32, 6), masks.data, rgba.data));
     EXPECT_TRUE(six->AlphaChannel());
@@ -528,7 +506,7 @@ TEST(BmpWrite, EveryPixelFormatOpensElsewhereWithOurPixels) {
         ASSERT_TRUE(pillow) << name;
         EXPECT_LE(test::MaxDifference(mine, *pillow), sixteen ? 1 : 0) << name << " in Pillow";
         EXPECT_GE(test::MaxDifference(mine, *pillow), 0) << name;
-        const auto magick = MagickDecode(path);
+        const auto magick = test::MagickDecode(path);
         ASSERT_TRUE(magick) << name;
         EXPECT_EQ(test::MaxDifference(mine, *magick), 0) << name << " in ImageMagick";
         const auto back = LoadBytes(file);

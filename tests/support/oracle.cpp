@@ -91,6 +91,16 @@ std::optional<RgbaImage> PillowDecode(const std::string& path) {
     return image;
 }
 
+std::optional<RgbaImage> MagickDecode(const std::string& path) {
+    std::istringstream size(Capture("identify -format '%w %h' '" + path + "' 2>/dev/null"));
+    RgbaImage image;
+    if (!(size >> image.width >> image.height)) return std::nullopt;
+    const std::string raw = Capture("convert '" + path + "' -depth 8 rgba:- 2>/dev/null");
+    image.rgba.assign(raw.begin(), raw.end());
+    if (image.rgba.size() != size_t(image.width) * image.height * 4) return std::nullopt;
+    return image;
+}
+
 RgbaImage ToRgba(const TBitmap& bitmap) {
     RgbaImage image;
     image.width = bitmap.Width();
