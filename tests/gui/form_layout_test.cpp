@@ -206,7 +206,6 @@ TEST_F(Layout, OptionDialogs) {
     }
 }
 
-// Renders the main window for the documentation when VERMALINE_SCREENSHOT names a file.
 // Renders the window as the README shows it; VERMALINE_SCREENSHOT=file.png keeps the picture.
 TEST_F(Layout, Screenshot) {
     const char* kept = std::getenv("VERMALINE_SCREENSHOT");
